@@ -1,0 +1,6 @@
+#include "app/KeyLatch.h"
+
+KeyLatch& KeyLatch::GetInstance() {
+    static KeyLatch latch;
+    return latch;
+}

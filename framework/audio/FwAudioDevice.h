@@ -1,0 +1,57 @@
+// The sound device under FwAudioManager: decoded PCM buffers and voices that
+// play them. Two implementations:
+//   - OpenAL Soft (the real game), FwCreateOpenALDevice;
+//   - a virtual device (the harness and tests): no sound card, but voices keep
+//     a real playing state on a supplied millisecond clock, so one-shots end
+//     after their length and traces stay deterministic.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// 16-bit PCM, interleaved.
+struct FwPcmData {
+    int channels = 1;
+    int sampleRate = 44100;
+    std::vector<int16_t> samples;  // frames x channels
+    uint32_t FrameCount() const { return channels > 0 ? static_cast<uint32_t>(samples.size() / channels) : 0; }
+};
+
+// Reads a RIFF/WAVE file (PCM 8/16-bit, mono/stereo) into 16-bit PCM.
+// False with a reason in error for a missing, truncated or unsupported file.
+bool FwLoadWav(const std::string& path, FwPcmData& out, std::string& error);
+
+class FwAudioBuffer {
+public:
+    virtual ~FwAudioBuffer() = default;
+    virtual uint32_t LengthMs() const = 0;
+};
+
+class FwAudioVoice {
+public:
+    virtual ~FwAudioVoice() = default;
+    // Restarts from the beginning (stopping first when already sounding).
+    virtual void Play(bool loop) = 0;
+    virtual void Stop() = 0;  // immediate, no tail
+    virtual bool IsPlaying() const = 0;
+    virtual void SetVolume(float volume) = 0;  // 0 silent .. 1 full
+    virtual float GetVolume() const = 0;
+};
+
+class FwAudioDevice {
+public:
+    virtual ~FwAudioDevice() = default;
+    virtual std::shared_ptr<FwAudioBuffer> CreateBuffer(const FwPcmData& pcm) = 0;
+    // null when the device cannot make another voice
+    virtual std::unique_ptr<FwAudioVoice> CreateVoice(std::shared_ptr<FwAudioBuffer> buffer) = 0;
+    // FwAudioManager::Update, once per frame.
+    virtual void Update() = 0;
+};
+
+// Real device through OpenAL Soft; null when no output device can be opened.
+std::unique_ptr<FwAudioDevice> FwCreateOpenALDevice();
+// Virtual device driven by clockMs (the harness's virtual clock).
+std::unique_ptr<FwAudioDevice> FwCreateVirtualAudioDevice(std::function<uint32_t()> clockMs);

@@ -1,0 +1,95 @@
+// The game's only door to the operating system.
+//
+// Game and app code never include SDL, GL or AL headers: everything they need
+// from the machine (window, input polling, cursor, message boxes, clock) goes
+// through FwPlatform. Two implementations exist:
+//   - FwSdlPlatform: the real game (SDL2 window with an OpenGL 4.5 core
+//     context, OpenAL Soft audio device).
+//   - FwHeadlessPlatform: the harness (EGL surfaceless Mesa context, scripted
+//     input, virtual clock, virtual audio device). It is our null platform.
+//
+// Input is polled by Windows-style virtual-key codes (FwKey below), the way
+// the game logic was designed: "is the key down now?", no events.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class FwAudioDevice;
+
+// Virtual-key codes the game polls. Letters and digits use their ASCII
+// upper-case codes ('W' = 0x57, 'P' = 0x50, ...).
+namespace FwKey {
+constexpr int LButton = 0x01;
+constexpr int RButton = 0x02;
+constexpr int Escape = 0x1B;
+constexpr int Space = 0x20;
+}  // namespace FwKey
+
+struct FwPoint {
+    int x = 0;
+    int y = 0;
+};
+
+enum class FwMessageIcon { None, Error };
+
+class FwPlatform {
+public:
+    virtual ~FwPlatform() = default;
+
+    // Application::Init, once: opens the window (client area exactly
+    // width x height, not resizable) and makes its GL 4.5 core context current.
+    virtual bool CreateGameWindow(int width, int height, const std::string& caption) = 0;
+    // Application frame loop, first thing every frame: drains pending window
+    // events. Escape and the close box destroy the window (IsWindowAlive then
+    // turns false); other keys get no default processing.
+    virtual void ProcessMessages() = 0;
+    // Application frame loop, right after ProcessMessages.
+    virtual bool IsWindowAlive() const = 0;
+    // Application shutdown: closes the window if it is still open.
+    virtual void DestroyGameWindow() = 0;
+    // Application frame loop, after the scene has drawn: shows the frame that
+    // FwDirect3D rendered (no vertical-blank wait). The harness reads it back
+    // here for screenshots.
+    virtual void Present() = 0;
+
+    // Game logic, any time: is the key / mouse button (virtual-key code) held
+    // down right now? (GetAsyncKeyState's high bit.)
+    virtual bool IsKeyDown(int vk) const = 0;
+    // Title scene, player: is the game window the active (focused) window?
+    virtual bool IsGameWindowActive() const = 0;
+
+    // Player (mouse look), clear scene (menu). Screen coordinates are the
+    // desktop's; client coordinates have (0, 0) at the client area's top left.
+    // Mouse look reads the cursor, takes its offset from the centre and warps
+    // it back; where warping is unreliable (Wayland) the platform keeps a
+    // virtual cursor fed by relative motion, so the same logic still holds.
+    virtual FwPoint GetCursorPos() const = 0;
+    virtual FwPoint ScreenToClient(FwPoint p) const = 0;
+    virtual FwPoint ClientToScreen(FwPoint p) const = 0;
+    virtual void SetCursorPos(FwPoint screen) = 0;
+    // Game scene hides the cursor, title and clear scenes show it. Not a
+    // counter: the last call wins.
+    virtual void ShowCursor(bool show) = 0;
+
+    // Start-up failures. Also printed to standard error by the caller.
+    virtual void MessageBox(const std::string& text, const std::string& caption, FwMessageIcon icon) = 0;
+
+    // Milliseconds since an arbitrary start, wrapping at 2^32.
+    virtual uint32_t TimeMs() const = 0;
+    virtual void SleepMs(uint32_t ms) = 0;
+
+    // FwAudioManager::Init: the audio device to play through, or null when no
+    // device can be opened (the game then runs silently).
+    virtual std::unique_ptr<FwAudioDevice> OpenAudioDevice() = 0;
+};
+
+// The process-wide platform, installed by the program entry (real game or
+// harness) before Application::Run and removed after it.
+FwPlatform& FwGetPlatform();
+void FwSetPlatform(FwPlatform* platform);
+bool FwHasPlatform();
+
+// Short-hands used by game code.
+inline bool FwIsKeyDown(int vk) { return FwGetPlatform().IsKeyDown(vk); }

@@ -1,0 +1,100 @@
+// The graphics device facade (OpenGL 4.5 core underneath; the name is kept
+// from the game's original design). Owns the back buffer and Z buffer as
+// textures, the immediate vertex buffers, the state objects and the white
+// default texture. All GL calls of the program live in framework/render.
+//
+// Conventions (see docs/conventions.md): clip depth 0..1 (glClipControl
+// GL_LOWER_LEFT, GL_ZERO_TO_ONE), clockwise front faces, row-vector matrices
+// uploaded as-is (GLSL reads them with row_major blocks), so p x World x View
+// x Proj holds exactly as in the game code.
+//
+// Without Init (unit tests), creation calls return false/null and draw calls do
+// nothing, so CPU-side code (meshes, collision) works without a GPU.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/render/FwBuffer.h"
+#include "framework/render/FwTexture.h"
+
+enum class FwTopology { TriangleList, TriangleStrip, LineList, LineStrip, PointList };
+// The vertex formats the shaders read; selected by FwShaderManager when it
+// binds a shader.
+enum class FwInputLayout { None, Model36, Effect36, Sprite20 };
+enum class FwCullMode { None, Front, Back };
+enum class FwFillMode { Solid, Wireframe };
+
+// State objects are small value records; "creating" one validates it.
+struct FwBlendState { int mode = 1; };
+struct FwDepthStencilState { bool depthTest = true; bool depthWrite = true; };
+struct FwRasterizerState { FwCullMode cull = FwCullMode::Back; FwFillMode fill = FwFillMode::Solid; bool depthClip = true; bool scissor = false; };
+struct FwSamplerState { int filter = 1; int address = 0; bool comparison = false; int maxAnisotropy = 1; uint32_t handle = 0; };
+
+class FwDirect3D {
+public:
+    static FwDirect3D& GetInstance();
+
+    // Application::Init, once, with the platform's GL context current.
+    // On failure errorText receives the message to show and false is returned.
+    bool Init(int width, int height, bool debugDevice, std::string& errorText);
+    // Application shutdown.
+    void Release();
+    bool IsReady() const;
+
+    // Frame loop: shows the back buffer (blit to the window's framebuffer when
+    // the platform has one) and asks the platform to present.
+    void Present();
+    // Harness: reads the back buffer as RGBA8, top row first.
+    bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height);
+
+    std::shared_ptr<FwTexture> GetBackBuffer() const;
+    std::shared_ptr<FwTexture> GetZBuffer() const;
+    std::shared_ptr<FwTexture> GetDefaultTexture() const;  // 1x1 opaque white
+    int Width() const;
+    int Height() const;
+
+    // Render targets: colour (may be null = none) and depth (may be null).
+    void SetRenderTargets(FwTexture* color, FwTexture* depth);
+    void ClearRenderTarget(FwTexture* color, float r, float g, float b, float a);
+    void ClearDepthStencil(FwTexture* depth, float depth01, uint8_t stencil);
+
+    // Immediate drawing from client memory through the ten growing buffers
+    // (80 x 2^k bytes, first one strictly larger than the data) or the spare.
+    void DrawVertices(FwTopology topology, uint32_t vertexCount, const void* vertices, uint32_t stride);
+
+    // Buffer binding and drawing for meshes and game-built quads.
+    void SetInputLayout(FwInputLayout layout);
+    void SetVertexBuffer(const FwBuffer* buffer, uint32_t stride, uint32_t offset);
+    void SetIndexBuffer(const FwBuffer* buffer);
+    void SetTopology(FwTopology topology);
+    void Draw(uint32_t vertexCount, uint32_t startVertex);
+    void DrawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex);
+    void SetTexture(int slot, const FwTexture* texture);  // null unbinds
+
+    // State objects (mode 0 opaque, 1 alpha, 2 additive; others null).
+    std::shared_ptr<FwBlendState> CreateBlendState(int mode);
+    std::shared_ptr<FwDepthStencilState> CreateDepthStencilState(bool depthTest, bool depthWrite);
+    std::shared_ptr<FwRasterizerState> CreateRasterizerState(FwCullMode cull, FwFillMode fill, bool depthClip, bool scissor);
+    std::shared_ptr<FwSamplerState> CreateSamplerState(int filter, int address, bool comparison, int maxAnisotropy = 4);
+    void SetBlendState(const FwBlendState* state);  // null = default alpha blend
+    void SetDepthStencilState(const FwDepthStencilState* state);
+    const FwDepthStencilState* GetDepthStencilState() const;
+    void SetRasterizerState(const FwRasterizerState* state);
+    const FwRasterizerState* GetRasterizerState() const;
+    void SetSampler(int slot, const FwSamplerState* state);
+    const FwSamplerState* GetSampler(int slot) const;
+
+    // Byte sizes of the ten immediate buffers; which one a draw of n bytes
+    // uses (-1 = the spare). Pure, for tests.
+    static uint32_t ImmediateCapacity(int k);
+    static int ImmediateBufferFor(uint32_t bytes);
+
+private:
+    FwDirect3D();
+    ~FwDirect3D();
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};

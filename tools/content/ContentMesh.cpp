@@ -1,0 +1,3 @@
+#include "tools/content/Content.h"
+
+bool WriteGltf(const std::string&, const CModel&) { return false; }

@@ -1,0 +1,3 @@
+#include "tools/content/Content.h"
+
+bool WriteModelsAndImages(const ContentContext&) { return true; }

@@ -1,0 +1,3 @@
+#include "tools/content/Content.h"
+
+bool WriteSounds(const ContentContext&) { return true; }

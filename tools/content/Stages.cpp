@@ -1,0 +1,3 @@
+#include "tools/content/Content.h"
+
+bool WriteStages(const ContentContext&) { return true; }
