@@ -165,3 +165,20 @@ inline Vector3 TransformNormal(const Vector3& v, const Matrix& M) {
             v.x * M.m[0][2] + v.y * M.m[1][2] + v.z * M.m[2][2]};
 }
 
+
+// Rotation by angle (radians) about a unit axis, row-vector form; turns
+// vectors the same way as MatrixRotationY for the axis (0, 1, 0).
+inline Matrix MatrixRotationNormal(const Vector3& n, float angle) {
+    float c = std::cos(angle), s = std::sin(angle), t = 1.0f - c;
+    Matrix r;
+    r.m[0][0] = t * n.x * n.x + c;       r.m[0][1] = t * n.x * n.y + s * n.z; r.m[0][2] = t * n.x * n.z - s * n.y;
+    r.m[1][0] = t * n.x * n.y - s * n.z; r.m[1][1] = t * n.y * n.y + c;       r.m[1][2] = t * n.y * n.z + s * n.x;
+    r.m[2][0] = t * n.x * n.z + s * n.y; r.m[2][1] = t * n.y * n.z - s * n.x; r.m[2][2] = t * n.z * n.z + c;
+    return r;
+}
+
+// Matrix with its translation row cleared (keeps rotation and scale).
+inline Matrix WithoutTranslation(Matrix m) {
+    m.m[3][0] = m.m[3][1] = m.m[3][2] = 0.0f;
+    return m;
+}

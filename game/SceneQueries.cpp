@@ -1,0 +1,106 @@
+#include "game/SceneQueries.h"
+
+#include "framework/collision/FwCollision.h"
+
+namespace {
+
+bool InBroadPhase(const Vector3& casterPosition, float casterRadius, const SceneSolid& solid) {
+    return SphereOverlap(casterPosition, casterRadius, solid.position, kSceneObjectRadius);
+}
+
+// RayToMesh into the running nearest distance, behind the broad phase.
+void RayIntoNearest(const SceneSolid& solid, const Vector3& origin, const Vector3& direction, float casterRadius,
+                    float& nearest) {
+    if (InBroadPhase(origin, casterRadius, solid)) RayToMesh(solid.model, solid.world, origin, direction, nearest);
+}
+
+// Door panels, and the button tops when asked, of one kind of door group.
+void RayIntoDoorGroups(const std::vector<SceneDoorGroup>& groups, bool withButtons, const Vector3& origin,
+                       const Vector3& direction, float casterRadius, float& nearest) {
+    for (const SceneDoorGroup& group : groups) {
+        RayIntoNearest(group.door, origin, direction, casterRadius, nearest);
+        if (withButtons) RayIntoNearest(group.button, origin, direction, casterRadius, nearest);
+    }
+}
+
+// PushOutFromMesh into the running distance, behind the broad phase.
+void PushInto(const SceneSolid& solid, const Vector3& position, const Vector3& move, float casterRadius,
+              float& running, Vector3& push) {
+    if (InBroadPhase(position, casterRadius, solid))
+        running = PushOutFromMesh(solid.model, solid.world, position, move, running, push);
+}
+
+}  // namespace
+
+bool IsButtonPressed(const SceneSolids& solids, const Vector3& buttonPosition, float buttonRadius) {
+    Vector3 feet = solids.playerEye;
+    feet.y -= solids.playerEyeHeight;
+    if (SphereOverlap(buttonPosition, buttonRadius, feet, solids.playerRadius)) return true;
+    for (const SceneSolid& box : solids.boxes)
+        if (SphereOverlap(buttonPosition, buttonRadius, box.position, solids.boxRadius)) return true;
+    return false;
+}
+
+bool RayCastSolids(const SceneSolids& solids, const Vector3& origin, const Vector3& direction,
+                   float casterRadius, float& distance, int32_t ignoreBox) {
+    float nearest = kFloatMax;
+    for (size_t i = 0; i < solids.boxes.size(); ++i) {
+        if (static_cast<int32_t>(i) == ignoreBox) continue;
+        RayIntoNearest(solids.boxes[i], origin, direction, casterRadius, nearest);
+    }
+    const bool withButtons = ignoreBox != -1;
+    RayIntoDoorGroups(solids.timeDoors, withButtons, origin, direction, casterRadius, nearest);
+    RayIntoDoorGroups(solids.pushingDoors, withButtons, origin, direction, casterRadius, nearest);
+    RayIntoDoorGroups(solids.returnDoors, withButtons, origin, direction, casterRadius, nearest);
+    for (const SceneSolid& window : solids.windows) RayIntoNearest(window, origin, direction, casterRadius, nearest);
+    RayIntoNearest(solids.showcase, origin, direction, casterRadius, nearest);
+    RayToMesh(solids.stage.model, solids.stage.world, origin, direction, nearest);
+
+    if (nearest == kFloatMax) return false;
+    distance = nearest;
+    return true;
+}
+
+bool RayCastHookTargets(const SceneSolids& solids, const Vector3& origin, const Vector3& direction,
+                        float casterRadius, float& distance, int32_t& hitBox) {
+    float nearest = kFloatMax;
+    RayIntoDoorGroups(solids.timeDoors, false, origin, direction, casterRadius, nearest);
+    RayIntoDoorGroups(solids.pushingDoors, false, origin, direction, casterRadius, nearest);
+    RayIntoDoorGroups(solids.returnDoors, false, origin, direction, casterRadius, nearest);
+    for (const SceneSolid& window : solids.windows) RayIntoNearest(window, origin, direction, casterRadius, nearest);
+    RayIntoNearest(solids.showcase, origin, direction, casterRadius, nearest);
+    RayIntoNearest(solids.jewel, origin, direction, casterRadius, nearest);
+    RayToMesh(solids.stage.model, solids.stage.world, origin, direction, nearest);
+
+    for (size_t i = 0; i < solids.boxes.size(); ++i) {
+        const SceneSolid& box = solids.boxes[i];
+        if (!InBroadPhase(origin, casterRadius, box)) continue;
+        float d = kFloatMax;
+        RayToMesh(box.model, box.world, origin, direction, d);
+        if (nearest > d) {
+            hitBox = static_cast<int32_t>(i);
+            nearest = d;
+            break;
+        }
+    }
+
+    if (nearest == kFloatMax) return false;
+    distance = nearest;
+    return true;
+}
+
+bool PushOutOfWalls(const SceneSolids& solids, const Vector3& position, const Vector3& moveDirection,
+                    float casterRadius, Vector3& push) {
+    push = Vector3{};
+    float running = kFloatMax;
+    for (const SceneSolid& box : solids.boxes) PushInto(box, position, moveDirection, casterRadius, running, push);
+    for (const auto* groups : {&solids.timeDoors, &solids.pushingDoors, &solids.returnDoors})
+        for (const SceneDoorGroup& group : *groups)
+            PushInto(group.door, position, moveDirection, casterRadius, running, push);
+    for (const SceneSolid& window : solids.windows)
+        PushInto(window, position, moveDirection, casterRadius, running, push);
+    PushInto(solids.showcase, position, moveDirection, casterRadius, running, push);
+    running = PushOutFromMesh(solids.stage.model, solids.stage.world, position, moveDirection, running, push);
+
+    return !(running < 0.0f || running == kFloatMax);
+}
