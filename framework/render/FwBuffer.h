@@ -33,6 +33,9 @@ public:
     // Replaces the contents. Data missing or longer than the buffer: the
     // buffer is zero-filled instead. A buffer never created is not written.
     void Write(const void* data, uint32_t byteCount);
+    // Staging readers and tests: copies the first byteCount bytes into out.
+    // False when the buffer was never created or is shorter than byteCount.
+    bool Read(void* out, uint32_t byteCount) const;
     void Release();
 
     uint32_t Handle() const { return handle_; }  // GL buffer name, 0 when empty
@@ -45,4 +48,5 @@ private:
     uint32_t byteSize_ = 0;
     uint32_t usage_ = 0;
     uint32_t bindFlags_ = 0;
+    uint32_t generation_ = 0;  // device generation that created handle_
 };

@@ -47,6 +47,10 @@ public:
     // Frame loop: shows the back buffer (blit to the window's framebuffer when
     // the platform has one) and asks the platform to present.
     void Present();
+    // Windowed platform start-up (SDL), before or after Init: true makes
+    // Present blit the back buffer to the window's default framebuffer. Off by
+    // default, as a headless context has no default framebuffer to draw to.
+    void SetPresentToWindow(bool present);
     // Harness: reads the back buffer as RGBA8, top row first.
     bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height);
 
@@ -60,6 +64,10 @@ public:
     void SetRenderTargets(FwTexture* color, FwTexture* depth);
     void ClearRenderTarget(FwTexture* color, float r, float g, float b, float a);
     void ClearDepthStencil(FwTexture* depth, float depth01, uint8_t stencil);
+    // Off-screen passes set their own viewport; Init sets (0, 0, width, height).
+    // The sprite pass reads it for its projection.
+    void SetViewport(int x, int y, int width, int height);
+    void GetViewport(int& x, int& y, int& width, int& height) const;
 
     // Immediate drawing from client memory through the ten growing buffers
     // (80 x 2^k bytes, first one strictly larger than the data) or the spare.
@@ -73,6 +81,9 @@ public:
     void Draw(uint32_t vertexCount, uint32_t startVertex);
     void DrawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex);
     void SetTexture(int slot, const FwTexture* texture);  // null unbinds
+    // FwBuffer::Release, after deleting its GL buffer: drops the name from the
+    // vertex and index bindings so a later layout switch never re-binds it.
+    void ForgetBuffer(uint32_t handle);
 
     // State objects (mode 0 opaque, 1 alpha, 2 additive; others null).
     std::shared_ptr<FwBlendState> CreateBlendState(int mode);

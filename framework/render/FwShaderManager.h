@@ -5,7 +5,9 @@
 // changed flag, uploaded only when changed.
 #pragma once
 
+#include <cstddef>
 #include <memory>
+#include <string>
 
 #include "framework/math/FwMath.h"
 
@@ -46,6 +48,11 @@ public:
                  const Vector4* color, const Vector2& pivot);
     // The quad corners DrawTex builds (pure, for tests): left, right, bottom, top.
     static Vector4 SpriteQuad(float x, float y, float width, float height, const Vector2& pivot);
+    // The texture coordinates DrawTex gives the quad (pure, for tests): u at
+    // the left and right edges, v at the top and bottom edges. src null =
+    // whole texture. Render targets (bottomUp) get v flipped so their top row
+    // still lands at the quad's top edge.
+    static Vector4 SpriteUV(int textureWidth, int textureHeight, const FwRect* src, bool bottomUp);
 
     // ---- Camera block (cbCamera, slot 7) ----
     // Scenes' SetCamera: view (also stores the camera position = translation
@@ -78,6 +85,11 @@ public:
     void SetEffectShader();
     // Writes g_mW of cbPerObject and uploads it.
     void SetEffectWorld(const Matrix& world);
+
+    // Init and GPU tests: compares the uniform block offsets and sizes the GL
+    // programs report with the CPU structs; false (and the mismatches in
+    // report) when they differ or the programs do not exist.
+    bool VerifyBlockLayouts(std::string& report) const;
 
 private:
     FwShaderManager();

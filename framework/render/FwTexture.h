@@ -34,6 +34,11 @@ public:
     int Height() const { return height_; }
     FwTextureFormat Format() const { return format_; }
     const std::string& Path() const { return path_; }
+    // True for targets made by CreateTarget: GL stores what is rendered into
+    // them with the bottom row first, so their v axis runs upward. The sprite
+    // pass flips v for such textures; images (Load, CreateFromPixels) are
+    // stored top row first, v = 0 at the image's top as in the game's data.
+    bool BottomUp() const { return bottomUp_; }
 
 private:
     uint32_t handle_ = 0;
@@ -42,4 +47,6 @@ private:
     int height_ = 0;
     FwTextureFormat format_ = FwTextureFormat::None;
     std::string path_;
+    bool bottomUp_ = false;
+    uint32_t generation_ = 0;  // device generation that created handle_
 };

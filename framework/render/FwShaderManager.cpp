@@ -1,0 +1,508 @@
+#include "framework/render/FwShaderManager.h"
+
+#include <epoxy/gl.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "framework/model/FwModel.h"
+#include "framework/render/FwBuffer.h"
+#include "framework/render/FwDirect3D.h"
+#include "framework/render/FwGLState.h"
+#include "framework/render/FwShaderBlocks.h"
+#include "framework/render/FwShaders.h"
+#include "framework/render/FwTexture.h"
+
+namespace {
+
+// A uniform block: CPU copy, GPU buffer, changed flag (starts set, cleared by
+// an upload). Without a device the CPU copy still works and uploads wait.
+template <class T>
+struct Block {
+    T data{};
+    FwBuffer buffer;
+    bool changed = true;
+    uint32_t binding = 0;
+
+    bool Create(uint32_t bindingPoint) {
+        binding = bindingPoint;
+        return buffer.Create(FwBind::Constant, sizeof(T), FwUsage::Default, &data);
+    }
+    void Upload() {
+        if (!changed || buffer.Handle() == 0) return;
+        buffer.Write(&data, sizeof(T));
+        changed = false;
+    }
+    void Bind() const {
+        if (buffer.Handle() != 0) glBindBufferBase(GL_UNIFORM_BUFFER, binding, buffer.Handle());
+    }
+};
+
+struct SpriteVertex {
+    float x, y, z;
+    float u, v;
+};
+static_assert(sizeof(SpriteVertex) == 20);
+
+GLuint CompileStage(GLenum stage, const std::string& text, const char* name) {
+    GLuint shader = glCreateShader(stage);
+    const char* source = text.c_str();
+    glShaderSource(shader, 1, &source, nullptr);
+    glCompileShader(shader);
+    GLint ok = GL_FALSE;
+    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
+    if (ok) return shader;
+    char log[2048] = {};
+    glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
+    std::fprintf(stderr, "shader %s (%s) failed to compile:\n%s\n", name,
+                 stage == GL_VERTEX_SHADER ? "vertex" : "fragment", log);
+    glDeleteShader(shader);
+    return 0;
+}
+
+GLuint LinkProgram(const std::string& vertex, const std::string& fragment, const char* name) {
+    GLuint vs = CompileStage(GL_VERTEX_SHADER, vertex, name);
+    GLuint fs = CompileStage(GL_FRAGMENT_SHADER, fragment, name);
+    GLuint program = 0;
+    if (vs && fs) {
+        program = glCreateProgram();
+        glAttachShader(program, vs);
+        glAttachShader(program, fs);
+        glLinkProgram(program);
+        GLint ok = GL_FALSE;
+        glGetProgramiv(program, GL_LINK_STATUS, &ok);
+        if (!ok) {
+            char log[2048] = {};
+            glGetProgramInfoLog(program, sizeof(log), nullptr, log);
+            std::fprintf(stderr, "shader %s failed to link:\n%s\n", name, log);
+            glDeleteProgram(program);
+            program = 0;
+        }
+    }
+    if (vs) glDeleteShader(vs);
+    if (fs) glDeleteShader(fs);
+    return program;
+}
+
+// ---- block layout verification ----
+
+struct FieldOffset {
+    const char* name;
+    size_t offset;
+};
+
+struct BlockLayout {
+    const char* block;
+    size_t size;
+    std::vector<FieldOffset> fields;
+};
+
+std::vector<BlockLayout> CameraAndLightLayouts() {
+    return {
+        {"cbCamera", sizeof(FwCbCamera),
+         {{"g_mV", offsetof(FwCbCamera, g_mV)},
+          {"g_mP", offsetof(FwCbCamera, g_mP)},
+          {"g_CamPos", offsetof(FwCbCamera, g_CamPos)},
+          {"g_DistanceFogEnable", offsetof(FwCbCamera, g_DistanceFogEnable)},
+          {"g_DistanceFogColor", offsetof(FwCbCamera, g_DistanceFogColor)},
+          {"g_DistanceFogDensity", offsetof(FwCbCamera, g_DistanceFogDensity)}}},
+        {"cbLight", sizeof(FwCbLight),
+         {{"g_AmbientLight", offsetof(FwCbLight, g_AmbientLight)},
+          {"g_DL_Dir", offsetof(FwCbLight, g_DL_Dir)},
+          {"g_DL_Color", offsetof(FwCbLight, g_DL_Color)},
+          {"g_PL[0].color", offsetof(FwCbLight, g_PL) + offsetof(FwPointLight, color)},
+          {"g_PL[0].radius", offsetof(FwCbLight, g_PL) + offsetof(FwPointLight, radius)},
+          {"g_PL[0].position", offsetof(FwCbLight, g_PL) + offsetof(FwPointLight, position)},
+          {"g_PL[99].color", offsetof(FwCbLight, g_PL) + 99 * sizeof(FwPointLight)},
+          {"g_PL_Num", offsetof(FwCbLight, g_PL_Num)}}},
+    };
+}
+
+std::vector<BlockLayout> ModelLayouts() {
+    std::vector<BlockLayout> layouts = CameraAndLightLayouts();
+    layouts.push_back({"cbObject", sizeof(FwCbObject),
+                       {{"g_mW", offsetof(FwCbObject, g_mW)},
+                        {"g_UVOffset", offsetof(FwCbObject, g_UVOffset)},
+                        {"g_UVTiling", offsetof(FwCbObject, g_UVTiling)},
+                        {"g_LightEnable", offsetof(FwCbObject, g_LightEnable)},
+                        {"g_AlphaTestThreshold", offsetof(FwCbObject, g_AlphaTestThreshold)}}});
+    layouts.push_back({"cbMaterial", sizeof(FwCbMaterial),
+                       {{"g_Material.baseColor", offsetof(FwCbMaterial, baseColor)},
+                        {"g_Material.emissive", offsetof(FwCbMaterial, emissive)},
+                        {"g_Material.metallic", offsetof(FwCbMaterial, metallic)},
+                        {"g_Material.roughness", offsetof(FwCbMaterial, roughness)}}});
+    return layouts;
+}
+
+std::vector<BlockLayout> EffectLayouts() {
+    return {{"cbPerObject", sizeof(FwCbPerObject),
+             {{"g_mW", offsetof(FwCbPerObject, g_mW)},
+              {"g_UVOffset", offsetof(FwCbPerObject, g_UVOffset)},
+              {"g_UVTiling", offsetof(FwCbPerObject, g_UVTiling)},
+              {"g_AlphaTestThreshold", offsetof(FwCbPerObject, g_AlphaTestThreshold)}}},
+            CameraAndLightLayouts()[0]};
+}
+
+std::vector<BlockLayout> SpriteLayouts() {
+    return {{"cbSprite", sizeof(FwCbSprite),
+             {{"g_mTransform", offsetof(FwCbSprite, g_mTransform)}, {"g_color", offsetof(FwCbSprite, g_color)}}},
+            {"cbProjection", sizeof(FwCbProjection), {{"g_mProj", offsetof(FwCbProjection, g_mProj)}}}};
+}
+
+bool VerifyProgram(GLuint program, const char* programName, const std::vector<BlockLayout>& layouts,
+                   std::string& report) {
+    bool ok = true;
+    auto mismatch = [&](const std::string& text) {
+        report += std::string(programName) + ": " + text + "\n";
+        ok = false;
+    };
+    for (const BlockLayout& layout : layouts) {
+        GLuint blockIndex = glGetUniformBlockIndex(program, layout.block);
+        if (blockIndex == GL_INVALID_INDEX) {
+            mismatch(std::string(layout.block) + " missing");
+            continue;
+        }
+        GLint size = 0;
+        glGetActiveUniformBlockiv(program, blockIndex, GL_UNIFORM_BLOCK_DATA_SIZE, &size);
+        if (static_cast<size_t>(size) > layout.size)
+            mismatch(std::string(layout.block) + " is " + std::to_string(size) + " bytes, CPU copy " +
+                     std::to_string(layout.size));
+        for (const FieldOffset& field : layout.fields) {
+            GLuint index = GL_INVALID_INDEX;
+            glGetUniformIndices(program, 1, &field.name, &index);
+            if (index == GL_INVALID_INDEX) {
+                mismatch(std::string(field.name) + " missing");
+                continue;
+            }
+            GLint offset = -1;
+            glGetActiveUniformsiv(program, 1, &index, GL_UNIFORM_OFFSET, &offset);
+            if (static_cast<size_t>(offset) != field.offset)
+                mismatch(std::string(field.name) + " at " + std::to_string(offset) + ", CPU copy at " +
+                         std::to_string(field.offset));
+        }
+    }
+    return ok;
+}
+
+FwDirect3D& Device() { return FwDirect3D::GetInstance(); }
+
+}  // namespace
+
+struct FwShaderManager::Impl {
+    GLuint modelProgram = 0;
+    GLuint effectProgram = 0;
+    GLuint spriteProgram = 0;
+
+    Block<FwCbObject> object;
+    Block<FwCbMaterial> material;
+    Block<FwCbPerObject> perObject;
+    Block<FwCbSprite> sprite;
+    Block<FwCbProjection> projection;
+    Block<FwCbCamera> camera;
+    Block<FwCbLight> light;
+    Matrix world;  // SetWorldMatrix: kept here, written into cbObject per node
+
+    std::shared_ptr<FwSamplerState> pointWrap;
+    std::shared_ptr<FwSamplerState> linearWrap;
+    std::shared_ptr<FwDepthStencilState> spriteDepth;  // no test, no write
+    std::shared_ptr<FwRasterizerState> spriteRasterizer;  // no culling
+
+    bool begun = false;
+    const FwDepthStencilState* savedDepth = nullptr;
+    const FwRasterizerState* savedRasterizer = nullptr;
+    const FwSamplerState* savedSampler = nullptr;
+
+    bool Gpu() const { return modelProgram != 0 && FwGL::Live() && Device().IsReady(); }
+
+    void BindSharedBlocks() const {
+        camera.Bind();
+        light.Bind();
+    }
+    void BindMaterial(const FwModelMaterial& m, float alpha) {
+        material.data.baseColor = {m.baseColor.x, m.baseColor.y, m.baseColor.z, m.baseColor.w * alpha};
+        material.data.emissive = m.emissive;
+        material.data.metallic = m.metallic;
+        material.data.roughness = m.roughness;
+        material.changed = true;
+        material.Upload();
+        Device().SetTexture(0, OrDefault(m.baseColorTexture));
+        Device().SetTexture(1, OrDefault(m.emissiveTexture));
+        Device().SetTexture(2, OrDefault(m.metallicRoughnessTexture));
+    }
+    static const FwTexture* OrDefault(const std::shared_ptr<FwTexture>& texture) {
+        if (texture && !texture->IsEmpty()) return texture.get();
+        return Device().GetDefaultTexture().get();
+    }
+};
+
+FwShaderManager& FwShaderManager::GetInstance() {
+    static FwShaderManager instance;
+    return instance;
+}
+
+FwShaderManager::FwShaderManager() : impl_(std::make_unique<Impl>()) {}
+FwShaderManager::~FwShaderManager() = default;
+
+bool FwShaderManager::Init() {
+    Release();
+    Impl& s = *impl_;
+    FwDirect3D& device = Device();
+    if (device.Width() > 0 && device.Height() > 0)
+        s.camera.data.g_mP = MatrixPerspectiveFovLH(60.0f * kDegToRad,
+                                                    static_cast<float>(device.Width()) / device.Height(), 0.01f,
+                                                    1000.0f);
+    if (!device.IsReady()) return false;
+
+    s.modelProgram = LinkProgram(FwShaders::ModelVertex(), FwShaders::ModelFragment(), "model");
+    s.effectProgram = LinkProgram(FwShaders::EffectVertex(), FwShaders::EffectFragment(), "effect");
+    s.spriteProgram = LinkProgram(FwShaders::SpriteVertex(), FwShaders::SpriteFragment(), "sprite");
+    bool ok = s.modelProgram && s.effectProgram && s.spriteProgram;
+    ok = s.object.Create(FwBlockBinding::Object) && ok;
+    ok = s.material.Create(FwBlockBinding::Material) && ok;
+    ok = s.perObject.Create(FwBlockBinding::PerObject) && ok;
+    ok = s.sprite.Create(FwBlockBinding::Sprite) && ok;
+    ok = s.projection.Create(FwBlockBinding::Projection) && ok;
+    ok = s.camera.Create(FwBlockBinding::Camera) && ok;
+    ok = s.light.Create(FwBlockBinding::Light) && ok;
+
+    s.pointWrap = device.CreateSamplerState(0, 0, false);
+    s.linearWrap = device.CreateSamplerState(1, 0, false);
+    s.spriteDepth = device.CreateDepthStencilState(false, false);
+    s.spriteRasterizer = device.CreateRasterizerState(FwCullMode::None, FwFillMode::Solid, true, false);
+    ok = ok && s.pointWrap && s.linearWrap && s.spriteDepth && s.spriteRasterizer;
+
+    std::string report;
+    if (ok && !VerifyBlockLayouts(report)) {
+        std::fprintf(stderr, "uniform block layout mismatch:\n%s", report.c_str());
+        ok = false;
+    }
+    if (!ok) return false;
+    s.BindSharedBlocks();
+    return true;
+}
+
+void FwShaderManager::Release() {
+    Impl& s = *impl_;
+    if (FwGL::Live()) {
+        for (GLuint program : {s.modelProgram, s.effectProgram, s.spriteProgram})
+            if (program) glDeleteProgram(program);
+    }
+    impl_ = std::make_unique<Impl>();  // buffers and states go with the old copy
+}
+
+bool FwShaderManager::VerifyBlockLayouts(std::string& report) const {
+    const Impl& s = *impl_;
+    if (!s.Gpu() || !s.effectProgram || !s.spriteProgram) {
+        report += "shader programs do not exist\n";
+        return false;
+    }
+    bool ok = VerifyProgram(s.modelProgram, "model", ModelLayouts(), report);
+    ok = VerifyProgram(s.effectProgram, "effect", EffectLayouts(), report) && ok;
+    ok = VerifyProgram(s.spriteProgram, "sprite", SpriteLayouts(), report) && ok;
+    return ok;
+}
+
+// ---- sprite pass ----
+
+void FwShaderManager::Begin(bool linear, bool depthOff) {
+    Impl& s = *impl_;
+    if (s.begun) return;
+    s.begun = true;
+    FwDirect3D& device = Device();
+
+    int x = 0, y = 0, width = 0, height = 0;
+    device.GetViewport(x, y, width, height);
+    s.projection.data.g_mProj = width > 0 && height > 0
+                                    ? MatrixOrthographicLH(static_cast<float>(width), static_cast<float>(height), 0.0f, 1.0f)
+                                    : Matrix::Identity();
+    s.projection.changed = true;
+    s.projection.Upload();
+
+    s.savedDepth = device.GetDepthStencilState();
+    s.savedRasterizer = device.GetRasterizerState();
+    s.savedSampler = device.GetSampler(0);
+    if (depthOff) device.SetDepthStencilState(s.spriteDepth.get());
+    device.SetSampler(0, linear ? s.linearWrap.get() : s.pointWrap.get());
+    device.SetRasterizerState(s.spriteRasterizer.get());
+
+    if (!s.Gpu()) return;
+    glUseProgram(s.spriteProgram);
+    device.SetInputLayout(FwInputLayout::Sprite20);
+    s.sprite.Bind();
+    s.projection.Bind();
+}
+
+void FwShaderManager::End() {
+    Impl& s = *impl_;
+    if (!s.begun) return;
+    s.begun = false;
+    FwDirect3D& device = Device();
+    device.SetDepthStencilState(s.savedDepth);
+    device.SetRasterizerState(s.savedRasterizer);
+    device.SetSampler(0, s.savedSampler);
+}
+
+bool FwShaderManager::IsBegun() const { return impl_->begun; }
+
+void FwShaderManager::SetSpriteWorld(const Matrix& world) {
+    impl_->sprite.data.g_mTransform = world;
+    impl_->sprite.changed = true;
+}
+
+Vector4 FwShaderManager::SpriteQuad(float x, float y, float width, float height, const Vector2& pivot) {
+    float left = x - width * pivot.x;
+    float bottom = y - height * pivot.y;
+    return {left, left + width, bottom, bottom + height};
+}
+
+Vector4 FwShaderManager::SpriteUV(int textureWidth, int textureHeight, const FwRect* src, bool bottomUp) {
+    float u0 = 0.0f, u1 = 1.0f, vTop = 0.0f, vBottom = 1.0f;
+    if (src && textureWidth > 0 && textureHeight > 0) {
+        float w = static_cast<float>(textureWidth), h = static_cast<float>(textureHeight);
+        u0 = src->x / w;
+        u1 = (src->x + src->width) / w;
+        vTop = src->y / h;
+        vBottom = (src->y + src->height) / h;
+    }
+    if (bottomUp) {
+        vTop = 1.0f - vTop;
+        vBottom = 1.0f - vBottom;
+    }
+    return {u0, u1, vTop, vBottom};
+}
+
+void FwShaderManager::DrawTex(const FwTexture* texture, float x, float y, float width, float height, const FwRect* src,
+                              const Vector4* color, const Vector2& pivot) {
+    if (!texture) return;
+    Impl& s = *impl_;
+    bool ownPass = !s.begun;
+    if (ownPass) Begin(false, true);
+
+    FwDirect3D& device = Device();
+    device.SetTexture(0, texture);
+    if (color) {
+        s.sprite.data.g_color = *color;
+        s.sprite.changed = true;
+    }
+    s.sprite.Upload();
+
+    // An empty texture has no size to map a source rectangle against; it
+    // would draw nothing visible anyway.
+    if (!texture->IsEmpty() && texture->Width() > 0 && texture->Height() > 0) {
+        Vector4 q = SpriteQuad(x, y, width, height, pivot);  // left, right, bottom, top
+        Vector4 uv = SpriteUV(texture->Width(), texture->Height(), src, texture->BottomUp());
+        const SpriteVertex quad[4] = {
+            {q.x, q.w, 0.0f, uv.x, uv.z},  // left top
+            {q.y, q.w, 0.0f, uv.y, uv.z},  // right top
+            {q.x, q.z, 0.0f, uv.x, uv.w},  // left bottom
+            {q.y, q.z, 0.0f, uv.y, uv.w},  // right bottom
+        };
+        device.DrawVertices(FwTopology::TriangleStrip, 4, quad, sizeof(SpriteVertex));
+    }
+    device.SetTexture(0, nullptr);
+    if (ownPass) End();
+}
+
+// ---- camera and light ----
+
+void FwShaderManager::SetViewMatrix(const Matrix& view) {
+    Impl& s = *impl_;
+    s.camera.data.g_mV = view;
+    s.camera.data.g_CamPos = MatrixInverse(view).Translation();
+    s.camera.changed = true;
+}
+
+void FwShaderManager::SetProjMatrix(const Matrix& proj) {
+    impl_->camera.data.g_mP = proj;
+    impl_->camera.changed = true;
+}
+
+void FwShaderManager::SetCameraPos(const Vector3& pos) {
+    impl_->camera.data.g_CamPos = pos;
+    impl_->camera.changed = true;
+}
+
+const Matrix& FwShaderManager::GetViewMatrix() const { return impl_->camera.data.g_mV; }
+const Matrix& FwShaderManager::GetProjMatrix() const { return impl_->camera.data.g_mP; }
+const Vector3& FwShaderManager::GetCameraPos() const { return impl_->camera.data.g_CamPos; }
+void FwShaderManager::UpdateCamera() { impl_->camera.Upload(); }
+
+void FwShaderManager::SetAmbientLight(const Vector3& color) {
+    impl_->light.data.g_AmbientLight = color;
+    impl_->light.changed = true;
+}
+
+void FwShaderManager::SetDirectionalLightDir(const Vector3& dirNormalised) {
+    impl_->light.data.g_DL_Dir = dirNormalised;
+    impl_->light.changed = true;
+}
+
+void FwShaderManager::SetDirectionalLightColor(const Vector3& color) {
+    impl_->light.data.g_DL_Color = color;
+    impl_->light.changed = true;
+}
+
+void FwShaderManager::UpdateLight() { impl_->light.Upload(); }
+
+// ---- model shader ----
+
+void FwShaderManager::SetModelShader() {
+    Impl& s = *impl_;
+    if (!s.Gpu()) return;
+    glUseProgram(s.modelProgram);
+    Device().SetInputLayout(FwInputLayout::Model36);
+    s.object.Bind();
+    s.material.Bind();
+    s.BindSharedBlocks();
+}
+
+void FwShaderManager::SetWorldMatrix(const Matrix& world) { impl_->world = world; }
+
+void FwShaderManager::DrawModel(const FwModel* model, const Matrix* nodeMatrices, size_t nodeMatrixCount) {
+    DrawModel(model, 1.0f, nodeMatrices, nodeMatrixCount);
+}
+
+void FwShaderManager::DrawModel(const FwModel* model, float alpha, const Matrix* nodeMatrices,
+                                size_t nodeMatrixCount) {
+    Impl& s = *impl_;
+    if (!model || !s.Gpu()) return;
+    const std::vector<FwModelNode>& nodes = model->Nodes();
+    const std::vector<FwModelMaterial>& materials = model->Materials();
+    for (size_t i = 0; i < nodes.size(); ++i) {
+        const FwModelNode& node = nodes[i];
+        if (!node.mesh) continue;
+        node.mesh->SetToDevice();
+        const Matrix& local = nodeMatrices && i < nodeMatrixCount ? nodeMatrices[i] : node.matrix;
+        s.object.data.g_mW = local * s.world;
+        s.object.changed = true;
+        s.object.Upload();
+
+        const std::vector<FwMeshSubset>& subsets = node.mesh->Subsets();
+        for (size_t k = 0; k < subsets.size(); ++k) {
+            if (subsets[k].faceCount <= 0) continue;
+            // -1, or an index the material list does not have (a model
+            // without materials records 0): draw with the bound material.
+            int32_t m = subsets[k].materialIndex;
+            if (m >= 0 && static_cast<size_t>(m) < materials.size()) s.BindMaterial(materials[m], alpha);
+            node.mesh->DrawSubset(static_cast<int>(k));
+        }
+    }
+}
+
+// ---- effect shader ----
+
+void FwShaderManager::SetEffectShader() {
+    Impl& s = *impl_;
+    if (!s.Gpu()) return;
+    glUseProgram(s.effectProgram);
+    Device().SetInputLayout(FwInputLayout::Effect36);
+    s.perObject.Bind();
+    s.BindSharedBlocks();
+}
+
+void FwShaderManager::SetEffectWorld(const Matrix& world) {
+    Impl& s = *impl_;
+    s.perObject.data.g_mW = world;
+    s.perObject.changed = true;
+    s.perObject.Upload();
+}
