@@ -1,0 +1,81 @@
+#include "app/BaseScene.h"
+
+#include "app/CameraUtil.h"
+#include "framework/audio/FwAudio.h"
+#include "framework/render/FwDirect3D.h"
+#include "framework/render/FwShaderManager.h"
+#include "framework/resource/FwResourceFactory.h"
+
+namespace {
+constexpr float kScreenWidth = 1280.0f;
+constexpr float kScreenHeight = 720.0f;
+// View of a scene that does not place its own camera: a few units in front
+// of the origin, looking at it.
+const Vector3 kDefaultEye{0.0f, 0.0f, -10.0f};
+const Vector3 kDefaultFocus{0.0f, 0.0f, 0.0f};
+const Vector3 kUp{0.0f, 1.0f, 0.0f};
+}  // namespace
+
+bool FadeStep(float& value, bool towardsOne, float step) {
+    if (towardsOne) {
+        if (value < 1.0f) {
+            value += step;
+            if (value >= 1.0f) {
+                value = 1.0f;
+                return true;
+            }
+        }
+        return false;
+    }
+    if (value > 0.0f) {
+        value -= step;
+        if (value <= 0.0f) {
+            value = 0.0f;
+            return true;
+        }
+    }
+    return false;
+}
+
+BaseScene::BaseScene() {
+    FwResourceFactory& resources = FwResourceFactory::GetInstance();
+    bgm_ = resources.GetSound("BGM.wav", 0.05f, false);
+    fadeTexture_ = resources.GetTexture("FadeBlack.png");
+}
+
+// A scene discarded before it became current (a request replaced by a later
+// one) may have started its music; the audio manager would keep a looping
+// instance alive for ever, so stop it here.
+BaseScene::~BaseScene() {
+    if (bgm_ && bgm_->IsPlaying()) bgm_->Stop();
+}
+
+void BaseScene::SetCamera() {
+    PublishCamera(MatrixLookAtLH(kDefaultEye, kDefaultFocus, kUp), DefaultProjection());
+}
+
+void BaseScene::Frame() {
+    Update();
+    FwDirect3D& d3d = FwDirect3D::GetInstance();
+    d3d.ClearRenderTarget(d3d.GetBackBuffer().get(), 0.0f, 0.0f, 1.0f, 1.0f);
+    d3d.ClearDepthStencil(d3d.GetZBuffer().get(), 1.0f, 0);
+    SetCamera();
+    Draw();
+}
+
+void BaseScene::FadeIn() {
+    if (black_ && FadeStep(fadeAlpha_, false, fadeStep_)) black_ = false;
+}
+
+void BaseScene::FadeOut() {
+    if (!black_ && FadeStep(fadeAlpha_, true, fadeStep_)) black_ = true;
+}
+
+void BaseScene::DrawFade() {
+    FwShaderManager& shaders = FwShaderManager::GetInstance();
+    shaders.SetSpriteWorld(Matrix::Identity());
+    if (!fadeTexture_) return;
+    const FwRect src{0.0f, 0.0f, kScreenWidth, kScreenHeight};
+    const Vector4 color{1.0f, 1.0f, 1.0f, fadeAlpha_};
+    shaders.DrawTex(fadeTexture_, 0.0f, 0.0f, kScreenWidth, kScreenHeight, &src, &color, Vector2{0.5f, 0.5f});
+}

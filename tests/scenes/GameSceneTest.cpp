@@ -1,0 +1,65 @@
+// The stage scene's scene-level duties: cursor, music, the P key's
+// immediate return to the title, and the cursor coming back there.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <fstream>
+#include <string>
+
+#include "app/SceneManager.h"
+#include "app/TitleScene.h"
+#include "game/GameScene.h"
+#include "tests/scenes/SceneTestSupport.h"
+
+using GameSceneTest = SceneTest;
+
+TEST_F(GameSceneTest, HidesTheCursorPlaysItsMusicAndFadesIn) {
+    SceneManager& manager = SceneManager::GetInstance();
+    manager.ChangeScene(new GameScene(1));
+    EXPECT_EQ(platform_.cursorCalls, std::vector<bool>{false});
+    EXPECT_EQ(CountEvents("sound:play:GameBGM.wav"), 1);
+    RunFrame();
+    EXPECT_EQ(manager.Current()->FadeAlpha(), 0.95f);
+    RunFrames(19);
+    EXPECT_FALSE(manager.Current()->IsBlack());
+}
+
+TEST_F(GameSceneTest, PKeyReturnsToTheTitleAtOnceEvenWhileBlack) {
+    SceneManager& manager = SceneManager::GetInstance();
+    manager.ChangeScene(new GameScene(2));
+    RunFrame();
+    ASSERT_TRUE(manager.Current()->IsBlack());
+
+    platform_.Press(0x50);
+    RunFrame();  // the title is built in this frame, no fade-out first
+    EXPECT_TRUE(manager.HasPendingChange());
+    EXPECT_STREQ(manager.Current()->KindName(), "game");
+    std::vector<std::string> events = RunFrame();  // held P: still one title only
+    EXPECT_STREQ(manager.Current()->KindName(), "title");
+    EXPECT_NE(std::find(events.begin(), events.end(), "scene:title"), events.end());
+    EXPECT_EQ(CountEvents("sound:stop:GameBGM.wav"), 1);
+    EXPECT_FALSE(manager.HasPendingChange());
+}
+
+TEST_F(GameSceneTest, CursorIsVisibleInTheTitleHoweverOftenGamesHidIt) {
+    SceneManager& manager = SceneManager::GetInstance();
+    manager.ChangeScene(new GameScene(1));
+    RunFrame();
+    manager.ChangeScene(new GameScene(1));  // a restart hides it again
+    RunFrame();
+    platform_.Press(0x50);
+    RunFrames(2);
+    ASSERT_STREQ(manager.Current()->KindName(), "title");
+    ASSERT_FALSE(platform_.cursorCalls.empty());
+    EXPECT_TRUE(platform_.cursorCalls.back());
+}
+
+TEST_F(GameSceneTest, BrokenStageFileIsReportedAndReturnsToTheTitle) {
+    std::ofstream("Data/CoordinateFile/Stage_2.txt") << "2\n1.0,2.5\n";
+    SceneManager& manager = SceneManager::GetInstance();
+    manager.ChangeScene(new GameScene(2));
+    ASSERT_EQ(platform_.messages.size(), 1u);
+    EXPECT_NE(platform_.messages[0].find("Stage_2.txt"), std::string::npos);
+    RunFrames(2);
+    EXPECT_STREQ(manager.Current()->KindName(), "title");
+}
