@@ -1,15 +1,41 @@
-// gv_content [REPO_ROOT]: regenerates Data/ and the docs pictures.
+// gv_content [--out ROOT]: regenerates ROOT/Data and the pictures in ROOT/docs
+// (ROOT defaults to the source tree). The sources (stage descriptions) are
+// always read from the source tree's tools/content.
 #include <cstdio>
+#include <cstring>
 #include <string>
+
+#include <stb_image_write.h>
 
 #include "tools/content/Content.h"
 
+namespace {
+
+int Usage() {
+    std::fprintf(stderr, "usage: gv_content [--out ROOT]\n");
+    return 2;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    std::string root = argc > 1 ? argv[1] : GV_SOURCE_DIR;
-    ContentContext ctx{root + "/Data", root + "/docs", root + "/tools/content"};
+    std::string root = GV_SOURCE_DIR;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+            root = argv[++i];
+        } else {
+            return Usage();
+        }
+    }
+    // every PNG of every writer uses the same fixed settings, so the bytes
+    // do not depend on which writer runs first
+    stbi_write_png_compression_level = 9;
+    stbi_write_force_png_filter = -1;
+    ContentContext ctx{root + "/Data", root + "/docs", std::string(GV_SOURCE_DIR) + "/tools/content"};
     bool ok = WriteModelsAndImages(ctx);
     ok = WriteSounds(ctx) && ok;
     ok = WriteStages(ctx) && ok;
+    ok = WriteContactSheet(ctx) && ok;
     if (!ok) {
         std::fprintf(stderr, "gv_content: some content could not be written\n");
         return 1;

@@ -1,0 +1,407 @@
+// Every picture under Data/Texture: logos, menu words, the stage label, the
+// cut-in, the crosshairs, the operation guides and the effect textures.
+#include <algorithm>
+#include <cmath>
+
+#include "tools/content/ModelKit.h"
+
+namespace {
+
+constexpr float kTau = 6.28318530718f;
+
+// Palette shared by every picture.
+const Rgba kGoldLight = Hex(0xfff1b8), kGold = Hex(0xf2c04a), kGoldDeep = Hex(0xb07a1c);
+const Rgba kInk = Hex(0x1a1208), kNavy = Hex(0x0d1626), kWhite = Hex(0xffffff);
+const Rgba kAccent = Hex(0xffb020);  // pressed keys and buttons in the guides
+
+// Writes pictures below Data/Texture/.
+class TextureFolder {
+public:
+    explicit TextureFolder(const ContentContext& ctx) : root_(ctx.dataDir + "/Texture/") {
+        ok_ = MakeDirs(ctx.dataDir + "/Texture");
+    }
+    void Save(const std::string& name, const Canvas& c) {
+        size_t slash = name.rfind('/');
+        if (slash != std::string::npos) ok_ = MakeDirs(root_ + name.substr(0, slash)) && ok_;
+        ok_ = c.Save(root_ + name) && ok_;
+    }
+    bool Ok() const { return ok_; }
+
+private:
+    std::string root_;
+    bool ok_ = true;
+};
+
+TextStyle GoldTitle(float px) {
+    TextStyle s;
+    s.pixelHeight = px;
+    s.top = kGoldLight;
+    s.bottom = kGoldDeep;
+    s.outline = 3.0f;
+    s.outlineColour = kInk;
+    s.shadowDx = 3;
+    s.shadowDy = 4;
+    s.shadowBlur = 3;
+    s.shadowColour = Hex(0x000000, 0.7f);
+    return s;
+}
+
+TextStyle WhiteLabel(float px) {
+    TextStyle s;
+    s.pixelHeight = px;
+    s.top = kWhite;
+    s.bottom = Hex(0xdfe6ee);
+    s.outline = 2.5f;
+    s.outlineColour = Hex(0x101820);
+    s.shadowDx = 2;
+    s.shadowDy = 2;
+    s.shadowBlur = 2;
+    s.shadowColour = Hex(0x000000, 0.6f);
+    return s;
+}
+
+// A small gold diamond ornament.
+void Diamond(Canvas& c, float x, float y, float r) {
+    c.FillPolygon({{x, y - r - 1.5f}, {x + r + 1.5f, y}, {x, y + r + 1.5f}, {x - r - 1.5f, y}}, kInk);
+    c.FillPolygon({{x, y - r}, {x + r, y}, {x, y + r}, {x - r, y}}, kGold);
+    c.FillPolygon({{x, y - r}, {x + r, y}, {x, y}}, kGoldLight);
+}
+
+// A gold rule with a dark edge, for logos.
+void Rule(Canvas& c, float x0, float x1, float y) {
+    c.Line(x0, y, x1, y, 5.0f, kInk);
+    c.Line(x0, y, x1, y, 2.5f, kGold);
+}
+
+// ---------------------------------------------------------------- title
+
+void TitleImages(TextureFolder& out, const ContentFonts& fonts) {
+    Canvas fade(1280, 720, Hex(0x000000));
+    out.Save("FadeBlack.png", fade);
+
+    Canvas logo(945, 98);
+    TextStyle s = GoldTitle(84);
+    s.tracking = 6;
+    float w = fonts.serifBold.Measure("GILDED VAULT", s.pixelHeight) + s.tracking * 12;
+    DrawText(logo, fonts.serifBold, "GILDED VAULT", 472.5f, 49, s, 780);
+    float half = std::min(w, 780.0f) * 0.5f;
+    Rule(logo, 20, 472.5f - half - 30, 49);
+    Rule(logo, 472.5f + half + 30, 925, 49);
+    Diamond(logo, 472.5f - half - 22, 49, 7);
+    Diamond(logo, 472.5f + half + 22, 49, 7);
+    Diamond(logo, 16, 49, 5);
+    Diamond(logo, 929, 49, 5);
+    out.Save("TitleScene/Logo.png", logo);
+}
+
+// A computer mouse seen from above; highlight: 0 none, 1 left, 2 right.
+void MouseIcon(Canvas& c, float cx, float cy, float h, int highlight) {
+    float w = h * 0.64f, r = w * 0.5f;
+    float x0 = cx - w / 2, x1 = cx + w / 2, y0 = cy - h / 2, y1 = cy + h / 2;
+    c.Line(cx, y0 - h * 0.05f, cx, y0 - h * 0.2f, h * 0.05f, Hex(0xd0d6dc));  // cable
+    c.FillRoundRect(x0 - 2.5f, y0 - 2.5f, x1 + 2.5f, y1 + 2.5f, r + 2.5f, Hex(0x0a0e12));
+    c.FillRoundRect(x0, y0, x1, y1, r, Hex(0xe8ecf0));
+    float split = y0 + h * 0.42f;
+    auto button = [&](bool left) {
+        float bx0 = left ? x0 : cx, bx1 = left ? cx : x1;
+        c.DrawSdf(bx0, y0, bx1, split,
+                  [&](float x, float y) {
+                      // the body's rounded top, cut to one half
+                      float dx = std::max(std::fabs(x - cx) - (w / 2 - r), 0.0f);
+                      float dy = std::max(y0 + r - y, 0.0f);
+                      float body = std::hypot(dx, dy) - r;
+                      float half = left ? x - (cx - 1.2f) : (cx + 1.2f) - x;
+                      return std::max({body + 1.5f, half, y - (split - 1.2f)});
+                  },
+                  [&](float, float) { return kAccent; });
+    };
+    if (highlight == 1) button(true);
+    if (highlight == 2) button(false);
+    c.Line(x0 + 2, split, x1 - 2, split, 2.0f, Hex(0x2a3038));
+    c.Line(cx, y0 + 2, cx, split, 2.0f, Hex(0x2a3038));
+    c.FillRoundRect(cx - w * 0.07f, y0 + h * 0.12f, cx + w * 0.07f, y0 + h * 0.3f, w * 0.07f, Hex(0x5a6068));
+}
+
+// A keyboard key cap with its label.
+void KeyCap(Canvas& c, const ContentFonts& fonts, float x0, float y0, float x1, float y1,
+            const std::string& label, bool lit) {
+    float r = 6;
+    c.FillRoundRect(x0 - 2, y0 - 2, x1 + 2, y1 + 2, r + 2, Hex(0x0a0e12));
+    c.FillRoundRect(x0, y0, x1, y1, r, lit ? Hex(0xb06a10) : Hex(0x8a9098));
+    Rgba top = lit ? kAccent : Hex(0xeef2f6);
+    c.FillRoundRect(x0 + 3, y0 + 2, x1 - 3, y1 - 6, r - 1, top);
+    TextStyle s;
+    s.pixelHeight = std::min(y1 - y0, 40.0f) * 0.52f;
+    s.top = s.bottom = Hex(0x1a2028);
+    DrawText(c, fonts.sansBold, label, (x0 + x1) / 2, (y0 + y1) / 2 - 2, s, x1 - x0 - 8);
+}
+
+// A small white label under or beside an icon.
+void Caption(Canvas& c, const ContentFonts& fonts, const std::string& text, float cx, float cy,
+             float px, float maxWidth = 0) {
+    TextStyle s = WhiteLabel(px);
+    s.outline = 2.0f;
+    s.shadowBlur = 1;
+    DrawText(c, fonts.sansBold, text, cx, cy, s, maxWidth);
+}
+
+// The guide's backing card: dark glass with a thin gold edge.
+Canvas GuideCard(int w, int h) {
+    Canvas c(w, h);
+    c.FillRoundRect(2, 2, w - 2.0f, h - 2.0f, 14, Hex(0x0c1018, 0.72f));
+    c.StrokeRoundRect(4, 4, w - 4.0f, h - 4.0f, 12, 2.0f, Hex(0xe0b050, 0.9f));
+    return c;
+}
+
+void Arrow(Canvas& c, float x0, float x1, float y) {
+    c.Line(x0, y, x1 - 8, y, 6, Hex(0x0a0e12));
+    c.Line(x0, y, x1 - 8, y, 3, kGold);
+    c.FillPolygon({{x1 - 12, y - 10}, {x1 + 2, y}, {x1 - 12, y + 10}}, Hex(0x0a0e12));
+    c.FillPolygon({{x1 - 11, y - 7}, {x1 - 1, y}, {x1 - 11, y + 7}}, kGold);
+}
+
+void ClickPrompt(TextureFolder& out, const ContentFonts& fonts) {
+    Canvas c(263, 64);
+    MouseIcon(c, 26, 34, 40, 1);
+    TextStyle s = WhiteLabel(30);
+    const float left = 54, right = 258;
+    float w = fonts.sansBold.Measure("CLICK TO START", s.pixelHeight) + 2 * s.outline;
+    if (w > right - left) s.pixelHeight *= (right - left) / w;
+    DrawTextLeft(c, fonts.sansBold, "CLICK TO START", left, 33, s);
+    out.Save("TitleScene/Logo_Click.png", c);
+}
+
+// ---------------------------------------------------------------- clear
+
+// A menu word on a dark plate; white so the menu's cyan tint shows on hover.
+Canvas MenuButton(const ContentFonts& fonts, int w, int h, const std::string& text) {
+    Canvas c(w, h);
+    c.FillRoundRect(1, 1, w - 1.0f, h - 1.0f, h * 0.3f, Hex(0x0c1018, 0.7f));
+    c.StrokeRoundRect(3, 3, w - 3.0f, h - 3.0f, h * 0.26f, 2.0f, Hex(0xffffff, 0.9f));
+    TextStyle s = WhiteLabel(h * 0.55f);
+    s.shadowDx = s.shadowDy = 0;
+    s.shadowBlur = 0;
+    DrawText(c, fonts.sansBold, text, w * 0.5f, h * 0.5f, s, w - 24.0f);
+    return c;
+}
+
+void ClearImages(TextureFolder& out, const ContentFonts& fonts) {
+    Canvas logo(807, 117);
+    TextStyle s = GoldTitle(100);
+    s.tracking = 4;
+    DrawText(logo, fonts.serifBold, "STAGE CLEAR", 403.5f, 58, s, 660);
+    float half = std::min(fonts.serifBold.Measure("STAGE CLEAR", 100) + 44, 660.0f) * 0.5f;
+    Rule(logo, 14, 403.5f - half - 26, 58);
+    Rule(logo, 403.5f + half + 26, 793, 58);
+    Diamond(logo, 403.5f - half - 18, 58, 8);
+    Diamond(logo, 403.5f + half + 18, 58, 8);
+    out.Save("ClearScene/GameClearLogo.png", logo);
+    out.Save("ClearScene/NextStageTex.png", MenuButton(fonts, 254, 58, "NEXT STAGE"));
+    out.Save("ClearScene/PlayAgainTex.png", MenuButton(fonts, 257, 57, "PLAY AGAIN"));
+    out.Save("ClearScene/TitleTex.png", MenuButton(fonts, 120, 47, "TITLE"));
+}
+
+// ---------------------------------------------------------------- game HUD
+
+void StageLabels(TextureFolder& out, const ContentFonts& fonts) {
+    Canvas label(154, 74);
+    TextStyle s = WhiteLabel(44);
+    s.top = kGoldLight;
+    s.bottom = kGold;
+    s.outline = 3;
+    s.outlineColour = kInk;
+    s.tracking = 1;
+    // the digit sprite is centred 80 pixels right of this one's centre, so
+    // the word keeps to the left 124 pixels and leaves room for it
+    const float textW = 114;
+    float w = fonts.sansBold.Measure("STAGE", s.pixelHeight) + s.tracking * 5;
+    if (w > textW) {
+        s.pixelHeight *= textW / w;
+        s.tracking *= textW / w;
+    }
+    DrawTextLeft(label, fonts.sansBold, "STAGE", 8, 37, s);
+    out.Save("GameScene/StageNo/Stage.png", label);
+    for (int n = 1; n <= 2; ++n) {
+        Canvas digit(51, 54);
+        TextStyle d = s;
+        d.pixelHeight = 56;
+        d.tracking = 0;
+        DrawText(digit, fonts.sansBold, std::to_string(n), 25.5f, 28, d, 47);
+        out.Save("GameScene/StageNo/" + std::to_string(n) + ".png", digit);
+    }
+}
+
+void Crosshairs(TextureFolder& out) {
+    Canvas on(64, 64);
+    const Rgba dark = Hex(0x000000, 0.8f);
+    auto sight = [&](float width, const Rgba& col) {
+        on.StrokeCircle(32, 32, 17, width, col);
+        for (int i = 0; i < 4; ++i) {
+            float a = i * kTau / 4;
+            float dx = std::sin(a), dy = -std::cos(a);
+            on.Line(32 + dx * 21, 32 + dy * 21, 32 + dx * 29, 32 + dy * 29, width, col);
+        }
+        on.FillCircle(32, 32, width * 0.9f, col);
+    };
+    sight(5.0f, dark);
+    sight(2.4f, kWhite);
+    out.Save("GameScene/HookGun/Sighting.png", on);
+
+    Canvas off(16, 16);
+    off.StrokeCircle(8, 8, 4.5f, 3.5f, dark);
+    off.StrokeCircle(8, 8, 4.5f, 1.6f, kWhite);
+    out.Save("GameScene/HookGun/NotShghting.png", off);
+}
+
+// ---------------------------------------------------------------- cut-in
+
+Canvas CutInBand(bool upper) {
+    Canvas c(1280, 200);
+    c.Shade([&](float x, float y) {
+        float v = y / 200.0f;
+        Rgba base = Mix(Hex(0x101a30), kNavy, std::fabs(v - 0.5f) * 2.0f);
+        // speed lines running along the band's slide
+        float line = ValueNoise(x / 1280.0f * 3.0f, y / 3.0f, 0, upper ? 5u : 6u);
+        base = Mix(base, Hex(0x2a3e66), std::pow(line, 6.0f) * 0.8f);
+        base.a = 0.92f;
+        return base;
+    });
+    // gold edges; the edge facing the screen centre is the heavy one
+    float inner = upper ? 200.0f - 14.0f : 0.0f;
+    float outer = upper ? 0.0f : 200.0f - 6.0f;
+    c.FillRect(0, inner, 1280, inner + 14, kGoldDeep);
+    c.FillRect(0, inner + 4, 1280, inner + 10, kGold);
+    c.FillRect(0, outer, 1280, outer + 6, kGoldDeep);
+    for (int i = 0; i < 16; ++i) {
+        float x = 40 + i * 80.0f;
+        Diamond(c, x, inner + 7, 5);
+    }
+    return c;
+}
+
+void CutInImages(TextureFolder& out, const ContentFonts& fonts) {
+    out.Save("GameScene/Staging/CutIn/CutIn_Up.png", CutInBand(true));
+    out.Save("GameScene/Staging/CutIn/CutIn_Down.png", CutInBand(false));
+
+    Canvas jewel(244, 98);
+    TextStyle s = GoldTitle(78);
+    s.top = Hex(0xe8f6ff);
+    s.bottom = Hex(0x3a8cff);
+    s.outlineColour = Hex(0x08142c);
+    s.tracking = 2;
+    DrawText(jewel, fonts.serifBold, "JEWEL", 122, 49, s, 236);
+    out.Save("GameScene/Staging/CutIn/JewelLogo.png", jewel);
+
+    Canvas get(208, 99);
+    TextStyle g = GoldTitle(84);
+    g.tracking = 2;
+    DrawText(get, fonts.serifBold, "GET!", 104, 50, g, 200);
+    out.Save("GameScene/Staging/CutIn/GetLogo.png", get);
+}
+
+// ---------------------------------------------------------------- guides
+
+void Guides(TextureFolder& out, const ContentFonts& fonts) {
+    {  // move with W A S D, look with the mouse, jump with Space
+        Canvas c = GuideCard(300, 160);
+        float k = 34, gap = 4, x = 22, y = 18;
+        KeyCap(c, fonts, x + k + gap, y, x + 2 * k + gap, y + k, "W", false);
+        KeyCap(c, fonts, x, y + k + gap, x + k, y + 2 * k + gap, "A", false);
+        KeyCap(c, fonts, x + k + gap, y + k + gap, x + 2 * k + gap, y + 2 * k + gap, "S", false);
+        KeyCap(c, fonts, x + 2 * (k + gap), y + k + gap, x + 3 * k + 2 * gap, y + 2 * k + gap, "D", false);
+        Caption(c, fonts, "MOVE", x + 1.5f * k + gap, 106, 20);
+        MouseIcon(c, 222, 58, 56, 0);
+        Caption(c, fonts, "LOOK", 222, 106, 20);
+        KeyCap(c, fonts, 20, 122, 150, 150, "SPACE", false);
+        Caption(c, fonts, "JUMP", 205, 136, 20);
+        // arrows beside the mouse hint at looking around
+        c.Line(180, 58, 192, 58, 3, kGold);
+        c.Line(252, 58, 264, 58, 3, kGold);
+        c.FillPolygon({{175, 58}, {184, 51}, {184, 65}}, kGold);
+        c.FillPolygon({{269, 58}, {260, 51}, {260, 65}}, kGold);
+        out.Save("GameScene/Guide/PlayerGuide.png", c);
+    }
+    {  // aim at the box and left-click to fire the hook
+        Canvas c = GuideCard(150, 160);
+        MouseIcon(c, 75, 66, 72, 1);
+        Caption(c, fonts, "SHOOT", 75, 124, 22);
+        Caption(c, fonts, "THE HOOK", 75, 145, 15);
+        out.Save("GameScene/Guide/HookGuide.png", c);
+    }
+    {  // hooked: left click reels the box in, right click lets go
+        Canvas c = GuideCard(420, 160);
+        MouseIcon(c, 60, 70, 72, 1);
+        Caption(c, fonts, "PULL", 150, 58, 26);
+        Caption(c, fonts, "THE BOX", 150, 88, 20);
+        c.Line(210, 22, 210, 138, 2, Hex(0xe0b050, 0.6f));
+        MouseIcon(c, 270, 70, 72, 2);
+        Caption(c, fonts, "LET GO", 355, 70, 26);
+        out.Save("GameScene/Guide/BoxMoveGuide.png", c);
+    }
+    {  // hooked at the pull spot: jump, then left click to fly to the hook
+        Canvas c = GuideCard(300, 160);
+        KeyCap(c, fonts, 16, 52, 118, 84, "SPACE", true);
+        Caption(c, fonts, "JUMP", 67, 110, 22);
+        Arrow(c, 126, 158, 68);
+        MouseIcon(c, 200, 66, 62, 1);
+        Caption(c, fonts, "FLY TO", 200, 112, 20, 110);
+        Caption(c, fonts, "THE HOOK", 200, 134, 18, 110);
+        Caption(c, fonts, "THEN", 142, 44, 14);
+        out.Save("GameScene/Guide/HookMoveGuide.png", c);
+    }
+}
+
+// ---------------------------------------------------------------- effects
+
+void EffectImages(TextureFolder& out) {
+    // hook spark: a streak along v, bright head at the top (the flight end)
+    Canvas tip(32, 128);
+    tip.Shade([](float x, float y) {
+        float across = std::fabs(x / 32.0f - 0.5f) * 2.0f;
+        float along = y / 128.0f;  // 0 head, 1 tail
+        float width = 1.0f - along * 0.7f;
+        float core = std::clamp(1.0f - across / std::max(width, 0.05f), 0.0f, 1.0f);
+        float a = std::pow(core, 1.5f) * std::pow(1.0f - along, 0.8f);
+        Rgba c = Mix(Hex(0xffb040), Hex(0xffffff), std::pow(core, 3.0f));
+        c.a = std::clamp(a, 0.0f, 1.0f);
+        return c;
+    });
+    out.Save("GameScene/HookGun/TipEffect.png", tip);
+
+    // laser beam: u along the beam (uniform), v across: white core, red glow
+    Canvas beam(64, 64);
+    beam.Shade([](float, float y) {
+        float d = std::fabs(y / 64.0f - 0.5f) * 2.0f;
+        float core = std::clamp(1.0f - d / 0.25f, 0.0f, 1.0f);
+        float glow = std::pow(std::clamp(1.0f - d, 0.0f, 1.0f), 2.0f);
+        Rgba c = Mix(Hex(0xff2010), Hex(0xfff0e0), core);
+        c.a = std::clamp(glow + core, 0.0f, 1.0f);
+        return c;
+    });
+    out.Save("GameScene/Laser/NewLaser.png", beam);
+
+    // clock hand: from the quad's centre pointing up, with a hub and tail
+    Canvas hand(128, 128);
+    const Rgba ink = Hex(0x141a24), red = Hex(0xc02818), brass = Hex(0xd8a845);
+    hand.FillPolygon({{64, 12}, {70, 30}, {67, 74}, {61, 74}, {58, 30}}, ink);
+    hand.FillPolygon({{64, 12}, {68.5f, 26}, {59.5f, 26}}, red);
+    hand.Line(64, 64, 64, 84, 6, ink);
+    hand.FillCircle(64, 64, 9, ink);
+    hand.FillCircle(64, 64, 6, brass);
+    out.Save("GameScene/TimeDoor/ClockHands.png", hand);
+}
+
+}  // namespace
+
+bool WriteSpriteImages(const ContentContext& ctx, const ContentFonts& fonts) {
+    TextureFolder out(ctx);
+    TitleImages(out, fonts);
+    ClickPrompt(out, fonts);
+    ClearImages(out, fonts);
+    StageLabels(out, fonts);
+    Crosshairs(out);
+    CutInImages(out, fonts);
+    Guides(out, fonts);
+    EffectImages(out);
+    return out.Ok();
+}
