@@ -1,0 +1,376 @@
+// The readable description of a stage's static geometry (tools/content/stages/
+// stage<N>.txt), from which the content tool builds the stage mesh, checks the
+// stage and draws its map. Header-only so that tests can parse descriptions
+// without the tool.
+//
+// One statement per line; '#' starts a comment. Coordinates are world units:
+// x to the right, z forward (the player starts at the origin looking along +z),
+// y up; the floor is at y = 0.
+//
+//   stage N TITLE...                      the stage number and its title
+//   ceiling Y                             height of every wall and of the ceiling
+//   floor NAME x0 z0 x1 z1                walkable floor at y = 0 (top face only)
+//   pit NAME x0 z0 x1 z1 DEPTH            a hole in the floor, rim walls down to
+//                                         -DEPTH, open to the void below
+//   wall NAME x0 z0 x1 z1                 a wall block from the floor to the ceiling
+//   post NAME x0 z0 x1 z1                 a full-height hook post (pillar)
+//   platform NAME x0 z0 x1 z1 TOP         a solid block from the floor up to TOP;
+//                                         its top is walkable
+//   door NAME WALL CENTRE                 a door opening (kDoorWidth x kDoorHeight)
+//                                         through WALL (kDoorWallThickness thick),
+//                                         centred at CENTRE along the wall's long
+//                                         axis, from the floor up
+//   arch NAME WALL CENTRE WIDTH HEIGHT    a plain opening from the floor up
+//   window NAME WALL CENTRE WIDTH SILL TOP  an opening for a window panel
+//
+// Solution steps, verified by the tool and drawn on the map:
+//   reel BOX from X Z onto KIND INDEX     stand at (X, Z), aim at the centre of box
+//                                         BOX, hook it and reel it in; it must end
+//                                         on button INDEX of KIND (pushing, return,
+//                                         time, laser)
+//   pull NAME from X Z aim X Y Z          stand at (X, Z), hook the point (X, Y, Z),
+//                                         jump and click: the chain pulls the
+//                                         player; he must land on floor
+//   jewel from X Z                        stand at (X, Z) and hook the jewel
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace stagedesc {
+
+// Door openings match the door models (content_sizes in Content.h): an
+// opening 8 wide and 7.5 high through a wall 0.8 thick centred on the door's
+// base point; the panel (9 x 8) covers it closed and clears it raised by 7.5;
+// the frame reaches 5.2 to each side, the lamp sits 8.5 above the base.
+constexpr float kDoorWidth = 8.0f;
+constexpr float kDoorHeight = 7.5f;
+constexpr float kDoorWallThickness = 0.8f;
+constexpr float kDoorFrameReach = 5.2f;
+
+struct Rect {
+    float x0 = 0, z0 = 0, x1 = 0, z1 = 0;
+    bool Contains(float x, float z, float eps = 0.0f) const {
+        return x >= x0 - eps && x <= x1 + eps && z >= z0 - eps && z <= z1 + eps;
+    }
+    float Width() const { return x1 - x0; }
+    float Depth() const { return z1 - z0; }
+};
+
+inline bool Overlap(const Rect& a, const Rect& b, float eps = 1e-4f) {
+    return a.x0 < b.x1 - eps && b.x0 < a.x1 - eps && a.z0 < b.z1 - eps && b.z0 < a.z1 - eps;
+}
+
+struct Area {
+    std::string name;
+    Rect rect;
+    float value = 0;  // pit depth or platform top; unused for floors, walls, posts
+    int line = 0;
+};
+
+enum class OpeningKind { Door, Arch, Window };
+
+struct Opening {
+    OpeningKind kind = OpeningKind::Door;
+    std::string name;
+    std::string wall;
+    float centre = 0;  // along the wall's long axis
+    float width = 0;
+    float bottom = 0;
+    float top = 0;
+    int line = 0;
+};
+
+enum class StepKind { Reel, Pull, Jewel };
+
+struct Step {
+    StepKind kind = StepKind::Reel;
+    std::string name;        // pull: its name
+    int box = -1;            // reel: box index
+    std::string buttonKind;  // reel: pushing, return, time or laser
+    int button = -1;         // reel: index within that kind
+    float standX = 0, standZ = 0;
+    float aimX = 0, aimY = 0, aimZ = 0;  // pull
+    int line = 0;
+};
+
+struct Description {
+    int stage = 0;
+    std::string title;
+    float ceiling = 24.0f;
+    std::vector<Area> floors, pits, walls, posts, platforms;
+    std::vector<Opening> openings;
+    std::vector<Step> steps;
+
+    const Area* FindWall(const std::string& name) const {
+        for (const Area& w : walls) {
+            if (w.name == name) return &w;
+        }
+        return nullptr;
+    }
+};
+
+// A wall runs along x when it is longer in x than in z; its openings are then
+// placed by x and pass through it along z.
+inline bool RunsAlongX(const Rect& r) { return r.Width() >= r.Depth(); }
+
+// The box an opening cuts out of its wall: [min, max] in x, y, z.
+struct Box3 {
+    float min[3] = {0, 0, 0};
+    float max[3] = {0, 0, 0};
+};
+
+inline Box3 OpeningBox(const Opening& o, const Rect& wall) {
+    Box3 b;
+    b.min[1] = o.bottom;
+    b.max[1] = o.top;
+    if (RunsAlongX(wall)) {
+        b.min[0] = o.centre - o.width / 2;
+        b.max[0] = o.centre + o.width / 2;
+        b.min[2] = wall.z0;
+        b.max[2] = wall.z1;
+    } else {
+        b.min[0] = wall.x0;
+        b.max[0] = wall.x1;
+        b.min[2] = o.centre - o.width / 2;
+        b.max[2] = o.centre + o.width / 2;
+    }
+    return b;
+}
+
+namespace detail {
+
+inline bool ToFloat(const std::string& s, float& out) {
+    if (s.empty()) return false;
+    char* end = nullptr;
+    out = std::strtof(s.c_str(), &end);
+    return end == s.c_str() + s.size() && std::isfinite(out);
+}
+
+inline bool ToInt(const std::string& s, int& out) {
+    if (s.empty()) return false;
+    char* end = nullptr;
+    long v = std::strtol(s.c_str(), &end, 10);
+    if (end != s.c_str() + s.size() || v < -1000000 || v > 1000000) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+class LineParser {
+public:
+    LineParser(std::vector<std::string> words, int line, std::string& error)
+        : words_(std::move(words)), line_(line), error_(error) {}
+
+    bool Count(size_t n) {
+        if (words_.size() == n) return true;
+        return Fail("'" + words_[0] + "' takes " + std::to_string(n - 1) + " values, got " +
+                    std::to_string(words_.size() - 1));
+    }
+    bool Float(size_t i, float& out) {
+        if (ToFloat(words_[i], out)) return true;
+        return Fail("'" + words_[i] + "' is not a number");
+    }
+    bool Int(size_t i, int& out) {
+        if (ToInt(words_[i], out)) return true;
+        return Fail("'" + words_[i] + "' is not an integer");
+    }
+    bool Word(size_t i, const char* expected) {
+        if (words_[i] == expected) return true;
+        return Fail(std::string("expected '") + expected + "', got '" + words_[i] + "'");
+    }
+    bool Fail(const std::string& what) {
+        error_ = "line " + std::to_string(line_) + ": " + what;
+        return false;
+    }
+    const std::string& operator[](size_t i) const { return words_[i]; }
+    size_t Size() const { return words_.size(); }
+    int Line() const { return line_; }
+
+private:
+    std::vector<std::string> words_;
+    int line_;
+    std::string& error_;
+};
+
+inline bool ParseArea(LineParser& p, bool hasValue, Area& a) {
+    if (!p.Count(hasValue ? 7 : 6)) return false;
+    a.name = p[1];
+    a.line = p.Line();
+    if (!p.Float(2, a.rect.x0) || !p.Float(3, a.rect.z0) || !p.Float(4, a.rect.x1) ||
+        !p.Float(5, a.rect.z1)) {
+        return false;
+    }
+    if (hasValue && !p.Float(6, a.value)) return false;
+    if (a.rect.x1 <= a.rect.x0 || a.rect.z1 <= a.rect.z0) {
+        return p.Fail("'" + a.name + "' needs x0 < x1 and z0 < z1");
+    }
+    return true;
+}
+
+inline bool ParseOpening(LineParser& p, OpeningKind kind, Opening& o) {
+    size_t n = kind == OpeningKind::Door ? 4 : kind == OpeningKind::Arch ? 6 : 7;
+    if (!p.Count(n)) return false;
+    o.kind = kind;
+    o.name = p[1];
+    o.wall = p[2];
+    o.line = p.Line();
+    if (!p.Float(3, o.centre)) return false;
+    if (kind == OpeningKind::Door) {
+        o.width = kDoorWidth;
+        o.bottom = 0;
+        o.top = kDoorHeight;
+    } else if (kind == OpeningKind::Arch) {
+        o.bottom = 0;
+        if (!p.Float(4, o.width) || !p.Float(5, o.top)) return false;
+    } else {
+        if (!p.Float(4, o.width) || !p.Float(5, o.bottom) || !p.Float(6, o.top)) return false;
+    }
+    if (o.width <= 0 || o.top <= o.bottom || o.bottom < 0) {
+        return p.Fail("opening '" + o.name + "' has no size");
+    }
+    return true;
+}
+
+inline bool ParseStep(LineParser& p, Step& s) {
+    s.line = p.Line();
+    if (p[0] == "reel") {
+        s.kind = StepKind::Reel;
+        if (!p.Count(8) || !p.Int(1, s.box) || !p.Word(2, "from") || !p.Float(3, s.standX) ||
+            !p.Float(4, s.standZ) || !p.Word(5, "onto") || !p.Int(7, s.button)) {
+            return false;
+        }
+        s.buttonKind = p[6];
+        if (s.buttonKind != "pushing" && s.buttonKind != "return" && s.buttonKind != "time" &&
+            s.buttonKind != "laser") {
+            return p.Fail("unknown button kind '" + s.buttonKind + "'");
+        }
+        return true;
+    }
+    if (p[0] == "pull") {
+        s.kind = StepKind::Pull;
+        if (!p.Count(9)) return false;
+        s.name = p[1];
+        return p.Word(2, "from") && p.Float(3, s.standX) && p.Float(4, s.standZ) &&
+               p.Word(5, "aim") && p.Float(6, s.aimX) && p.Float(7, s.aimY) && p.Float(8, s.aimZ);
+    }
+    s.kind = StepKind::Jewel;
+    return p.Count(4) && p.Word(1, "from") && p.Float(2, s.standX) && p.Float(3, s.standZ);
+}
+
+inline bool ParseLine(LineParser& p, Description& d, bool& sawStage) {
+    const std::string& key = p[0];
+    if (key == "stage") {
+        if (p.Size() < 2 || !p.Int(1, d.stage)) return p.Fail("'stage' needs a number and a title");
+        d.title.clear();
+        for (size_t i = 2; i < p.Size(); ++i) d.title += (i > 2 ? " " : "") + p[i];
+        sawStage = true;
+        return true;
+    }
+    if (key == "ceiling") {
+        if (!p.Count(2) || !p.Float(1, d.ceiling)) return false;
+        return d.ceiling > 0 ? true : p.Fail("the ceiling must be above the floor");
+    }
+    Area a;
+    if (key == "floor") return ParseArea(p, false, a) && (d.floors.push_back(a), true);
+    if (key == "wall") return ParseArea(p, false, a) && (d.walls.push_back(a), true);
+    if (key == "post") return ParseArea(p, false, a) && (d.posts.push_back(a), true);
+    if (key == "pit") {
+        if (!ParseArea(p, true, a)) return false;
+        if (a.value <= 0) return p.Fail("pit '" + a.name + "' needs a positive depth");
+        d.pits.push_back(a);
+        return true;
+    }
+    if (key == "platform") {
+        if (!ParseArea(p, true, a)) return false;
+        if (a.value <= 0) return p.Fail("platform '" + a.name + "' needs a positive top");
+        d.platforms.push_back(a);
+        return true;
+    }
+    Opening o;
+    if (key == "door") return ParseOpening(p, OpeningKind::Door, o) && (d.openings.push_back(o), true);
+    if (key == "arch") return ParseOpening(p, OpeningKind::Arch, o) && (d.openings.push_back(o), true);
+    if (key == "window") {
+        return ParseOpening(p, OpeningKind::Window, o) && (d.openings.push_back(o), true);
+    }
+    if (key == "reel" || key == "pull" || key == "jewel") {
+        Step s;
+        return ParseStep(p, s) && (d.steps.push_back(s), true);
+    }
+    return p.Fail("unknown statement '" + key + "'");
+}
+
+// Cross-references: unique names, openings inside their walls.
+inline bool Validate(Description& d, std::string& error) {
+    std::vector<std::string> names;
+    auto addNames = [&](const auto& list) {
+        for (const auto& item : list) names.push_back(item.name);
+    };
+    addNames(d.floors);
+    addNames(d.pits);
+    addNames(d.walls);
+    addNames(d.posts);
+    addNames(d.platforms);
+    addNames(d.openings);
+    std::vector<std::string> sorted = names;
+    std::sort(sorted.begin(), sorted.end());
+    auto dup = std::adjacent_find(sorted.begin(), sorted.end());
+    if (dup != sorted.end()) {
+        error = "the name '" + *dup + "' is used twice";
+        return false;
+    }
+    for (const Opening& o : d.openings) {
+        const Area* wall = d.FindWall(o.wall);
+        if (wall == nullptr) {
+            error = "line " + std::to_string(o.line) + ": opening '" + o.name + "' names no wall '" +
+                    o.wall + "'";
+            return false;
+        }
+        bool alongX = RunsAlongX(wall->rect);
+        float lo = alongX ? wall->rect.x0 : wall->rect.z0;
+        float hi = alongX ? wall->rect.x1 : wall->rect.z1;
+        if (o.centre - o.width / 2 < lo || o.centre + o.width / 2 > hi || o.top > d.ceiling) {
+            error = "line " + std::to_string(o.line) + ": opening '" + o.name +
+                    "' does not fit in wall '" + o.wall + "'";
+            return false;
+        }
+    }
+    if (d.floors.empty()) {
+        error = "the stage has no floor";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace detail
+
+// The content tool (per stage) and tests: parses a whole description. On
+// failure returns false and names the line.
+inline bool ParseDescription(const std::string& text, Description& out, std::string& error) {
+    out = Description{};
+    std::istringstream in(text);
+    std::string raw;
+    int lineNo = 0;
+    bool sawStage = false;
+    while (std::getline(in, raw)) {
+        ++lineNo;
+        size_t hash = raw.find('#');
+        if (hash != std::string::npos) raw.resize(hash);
+        std::istringstream words(raw);
+        std::vector<std::string> list;
+        for (std::string w; words >> w;) list.push_back(w);
+        if (list.empty()) continue;
+        detail::LineParser p(std::move(list), lineNo, error);
+        if (!detail::ParseLine(p, out, sawStage)) return false;
+    }
+    if (!sawStage) {
+        error = "no 'stage' statement";
+        return false;
+    }
+    return detail::Validate(out, error);
+}
+
+}  // namespace stagedesc
