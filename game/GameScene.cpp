@@ -264,7 +264,9 @@ void GameScene::UpdateListener() {
     // the view's up column.
     const Matrix& view = FwShaderManager::GetInstance().GetViewMatrix();
     const Matrix inverseView = MatrixInverse(view);
-    (void)inverseView;
+    FwAudioManager::GetInstance().SetListener(player_->GetPosition(),
+                                              Vector3(inverseView.m[2][0], inverseView.m[2][1], inverseView.m[2][2]),
+                                              Vector3(view.m[1][0], view.m[1][1], view.m[1][2]));
 }
 
 void GameScene::Draw() {

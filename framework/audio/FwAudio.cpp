@@ -1,0 +1,134 @@
+#include "framework/audio/FwAudio.h"
+
+#include <cstdio>
+
+#include "framework/FwTrace.h"
+#include "framework/platform/FwPlatform.h"
+
+namespace {
+
+constexpr const char* kSoundFolder = "Data/Sound/";
+
+// Resource name of a sound file: its path behind the sound folder.
+std::string TraceNameOf(const std::string& path) {
+    const std::string folder = kSoundFolder;
+    return path.compare(0, folder.size(), folder) == 0 ? path.substr(folder.size()) : path;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// FwAudioManager
+// ---------------------------------------------------------------------------
+
+FwAudioManager& FwAudioManager::GetInstance() {
+    static FwAudioManager instance;
+    return instance;
+}
+
+FwAudioManager::~FwAudioManager() { Release(); }
+
+bool FwAudioManager::Init() {
+    return Init(FwHasPlatform() ? FwGetPlatform().OpenAudioDevice() : nullptr);
+}
+
+bool FwAudioManager::Init(std::unique_ptr<FwAudioDevice> device) {
+    playing_.clear();
+    device_ = std::move(device);
+    listener_ = FwAudioListener{};
+    listener_.front = {0, 0, 1};
+    return true;
+}
+
+void FwAudioManager::Update() {
+    if (!device_) return;
+    device_->Update();
+    for (auto it = playing_.begin(); it != playing_.end();) {
+        if (it->second->IsPlaying())
+            ++it;
+        else
+            it = playing_.erase(it);  // may destroy the instance
+    }
+}
+
+void FwAudioManager::Release() {
+    playing_.clear();
+    device_.reset();
+}
+
+void FwAudioManager::AddPlaying(const std::shared_ptr<FwSoundInstance>& instance) {
+    if (instance) playing_.emplace(instance.get(), instance);
+}
+
+// ---------------------------------------------------------------------------
+// FwSoundEffect
+// ---------------------------------------------------------------------------
+
+bool FwSoundEffect::Load(const std::string& path) {
+    FwAudioDevice* device = FwAudioManager::GetInstance().Device();
+    if (!device) {
+        lastError_ = "no audio device";
+        return false;
+    }
+    FwPcmData pcm;
+    std::string error;
+    if (!FwLoadWav(path, pcm, error)) {
+        lastError_ = error;
+        std::fprintf(stderr, "FwSoundEffect: %s\n", error.c_str());
+        return false;
+    }
+    std::shared_ptr<FwAudioBuffer> buffer = device->CreateBuffer(pcm);
+    if (!buffer) {
+        lastError_ = path + ": the audio device refused the sample data";
+        std::fprintf(stderr, "FwSoundEffect: %s\n", lastError_.c_str());
+        return false;
+    }
+    buffer_ = std::move(buffer);
+    fileName_ = path;
+    lastError_.clear();
+    return true;
+}
+
+std::shared_ptr<FwSoundInstance> FwSoundEffect::CreateInstance(bool is3D) {
+    FwAudioDevice* device = FwAudioManager::GetInstance().Device();
+    if (!device || !buffer_) return nullptr;
+    // A device out of voices yields a silent (but valid) instance.
+    return std::make_shared<FwSoundInstance>(device->CreateVoice(buffer_), weak_from_this().lock(), is3D);
+}
+
+// ---------------------------------------------------------------------------
+// FwSoundInstance
+// ---------------------------------------------------------------------------
+
+FwSoundInstance::FwSoundInstance(std::unique_ptr<FwAudioVoice> voice, std::shared_ptr<FwSoundEffect> effect,
+                                 bool is3D)
+    : voice_(std::move(voice)), effect_(std::move(effect)), positional_(is3D) {
+    if (effect_) traceName_ = TraceNameOf(effect_->FileName());
+}
+
+FwSoundInstance::~FwSoundInstance() {
+    if (voice_) voice_->Stop();
+}
+
+void FwSoundInstance::Play(bool loop, bool keepAlive) {
+    if (!voice_) return;
+    voice_->Stop();
+    voice_->Play(loop);
+    FwTraceEvent("sound:play:" + traceName_);
+    if (keepAlive) FwAudioManager::GetInstance().AddPlaying(weak_from_this().lock());
+}
+
+void FwSoundInstance::Stop() {
+    if (!voice_) return;
+    const bool wasPlaying = voice_->IsPlaying();
+    voice_->Stop();
+    if (wasPlaying) FwTraceEvent("sound:stop:" + traceName_);
+}
+
+bool FwSoundInstance::IsPlaying() const { return voice_ && voice_->IsPlaying(); }
+
+void FwSoundInstance::SetVolume(float volume) {
+    if (voice_) voice_->SetVolume(volume);
+}
+
+float FwSoundInstance::GetVolume() const { return voice_ ? voice_->GetVolume() : 0.0f; }

@@ -1,0 +1,189 @@
+#include "framework/model/FwModel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "framework/model/FwGLTF.h"
+#include "framework/render/FwDirect3D.h"
+#include "framework/render/FwTexture.h"
+
+namespace {
+
+// Axis-aligned box around the points: centre and half extents.
+void ComputeBox(const std::vector<Vector3>& points, Vector3& center, Vector3& extents) {
+    Vector3 lo = points[0], hi = points[0];
+    for (const Vector3& p : points) {
+        lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), std::min(lo.z, p.z)};
+        hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), std::max(hi.z, p.z)};
+    }
+    center = (hi + lo) * 0.5f;
+    extents = (hi - lo) * 0.5f;
+}
+
+// Bounding sphere: the farthest-apart pair of axis-extreme points gives the
+// first sphere (ties go to z, then y), which then grows to take in every
+// point still outside it.
+void ComputeSphere(const std::vector<Vector3>& points, Vector3& center, float& radius) {
+    Vector3 minX = points[0], maxX = points[0], minY = points[0], maxY = points[0], minZ = points[0], maxZ = points[0];
+    for (const Vector3& p : points) {
+        if (p.x < minX.x) minX = p;
+        if (p.x > maxX.x) maxX = p;
+        if (p.y < minY.y) minY = p;
+        if (p.y > maxY.y) maxY = p;
+        if (p.z < minZ.z) minZ = p;
+        if (p.z > maxZ.z) maxZ = p;
+    }
+    const float distX = Length(maxX - minX), distY = Length(maxY - minY), distZ = Length(maxZ - minZ);
+    if (distX > distY && distX > distZ) {
+        center = (maxX + minX) * 0.5f;
+        radius = distX * 0.5f;
+    } else if (distY >= distX && distY > distZ) {
+        center = (maxY + minY) * 0.5f;
+        radius = distY * 0.5f;
+    } else {
+        center = (maxZ + minZ) * 0.5f;
+        radius = distZ * 0.5f;
+    }
+    for (const Vector3& p : points) {
+        const Vector3 delta = p - center;
+        const float dist = Length(delta);
+        if (dist > radius) {
+            radius = (radius + dist) * 0.5f;
+            center += delta * (1.0f - radius / dist);
+        }
+    }
+}
+
+// A texture loaded from the folder of the model; false (texture left empty)
+// when there is no file or it does not load.
+bool LoadTexture(const std::string& directory, const std::string& file, FwTexture& texture) {
+    return !file.empty() && texture.Load(directory + file);
+}
+
+// With the renderer's shared default texture standing in on failure.
+std::shared_ptr<FwTexture> LoadTextureOrDefault(const std::string& directory, const std::string& file) {
+    auto texture = std::make_shared<FwTexture>();
+    return LoadTexture(directory, file, *texture) ? texture : FwDirect3D::GetInstance().GetDefaultTexture();
+}
+
+// Without a fallback: an empty texture when the file is missing.
+std::shared_ptr<FwTexture> LoadTextureOrEmpty(const std::string& directory, const std::string& file) {
+    auto texture = std::make_shared<FwTexture>();
+    LoadTexture(directory, file, *texture);
+    return texture;
+}
+
+FwModelMaterial ConvertMaterial(const FwGLTFMaterial& source, const std::string& directory) {
+    FwModelMaterial material;
+    material.name = source.name;
+    const float* c = source.baseColorFactor;
+    material.baseColor = {c[0], c[1], c[2], c[3]};
+    material.baseColorTexture = LoadTextureOrDefault(directory, source.baseColorTexture);
+    material.metallic = source.metallicFactor;
+    material.roughness = source.roughnessFactor;
+    material.metallicRoughnessTexture = LoadTextureOrDefault(directory, source.metallicRoughnessTexture);
+    const float* e = source.emissiveFactor;
+    material.emissive = {e[0], e[1], e[2]};
+    material.emissiveTexture = LoadTextureOrDefault(directory, source.emissiveTexture);
+    material.normalTexture = LoadTextureOrEmpty(directory, source.normalTexture);
+    return material;
+}
+
+// Folder of the file with its trailing separator; empty when the path has
+// none (the texture then sits in the working directory).
+std::string DirectoryOf(const std::string& path) {
+    size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// FwMesh
+// ---------------------------------------------------------------------------
+
+bool FwMesh::Create(const std::vector<FwMeshVertex>& vertices, const std::vector<FwMeshFace>& faces,
+                    const std::vector<FwMeshSubset>& subsets) {
+    Release();
+    subsets_ = subsets;
+    if (!vertices.empty()) {
+        // Without a graphics device the buffer stays empty; the CPU copies
+        // below are all that collision needs.
+        vertexBuffer_.Create(FwBind::Vertex, static_cast<uint32_t>(vertices.size() * sizeof(FwMeshVertex)),
+                             FwUsage::Default, vertices.data());
+        positions_.reserve(vertices.size());
+        for (const FwMeshVertex& v : vertices) positions_.push_back(v.position);
+        ComputeBox(positions_, boxCenter_, boxExtents_);
+        ComputeSphere(positions_, sphereCenter_, sphereRadius_);
+    }
+    if (!faces.empty()) {
+        indexBuffer_.Create(FwBind::Index, static_cast<uint32_t>(faces.size() * sizeof(FwMeshFace)), FwUsage::Default,
+                            faces.data());
+        faces_ = faces;
+    }
+    return true;
+}
+
+void FwMesh::SetToDevice() const {
+    FwDirect3D& device = FwDirect3D::GetInstance();
+    device.SetVertexBuffer(&vertexBuffer_, sizeof(FwMeshVertex), 0);
+    device.SetIndexBuffer(&indexBuffer_);
+    device.SetTopology(FwTopology::TriangleList);
+}
+
+void FwMesh::DrawSubset(int subset) const {
+    if (subset < 0 || static_cast<size_t>(subset) >= subsets_.size()) return;
+    const FwMeshSubset& s = subsets_[subset];
+    if (s.faceCount == 0) return;
+    FwDirect3D::GetInstance().DrawIndexed(static_cast<uint32_t>(s.faceCount) * 3, static_cast<uint32_t>(s.firstFace) * 3,
+                                          0);
+}
+
+void FwMesh::Release() {
+    vertexBuffer_.Release();
+    indexBuffer_.Release();
+    subsets_.clear();
+    positions_.clear();
+    faces_.clear();
+    boxCenter_ = boxExtents_ = sphereCenter_ = Vector3{};
+    sphereRadius_ = 0.0f;
+}
+
+// ---------------------------------------------------------------------------
+// FwModel
+// ---------------------------------------------------------------------------
+
+bool FwModel::Load(const std::string& path) {
+    Clear();
+    const std::string directory = DirectoryOf(path);
+    std::shared_ptr<FwGLTFModel> gltf = FwLoadGLTFModel(path);
+    if (!gltf) return false;
+
+    for (const FwGLTFMaterial& source : gltf->materials) materials_.push_back(ConvertMaterial(source, directory));
+    for (const auto& source : gltf->nodes) {
+        FwModelNode node;
+        node.name = source->name;
+        node.index = source->index;
+        node.matrix = source->localMatrix;
+        if (source->hasMesh) {
+            node.mesh = std::make_shared<FwMesh>();
+            node.mesh->Create(source->vertices, source->faces, source->subsets);
+        }
+        nodes_.push_back(std::move(node));
+    }
+    for (const auto& root : gltf->rootNodes) meshNodes_.push_back(nodes_[root->index]);
+    return true;
+}
+
+void FwModel::Clear() {
+    materials_.clear();
+    nodes_.clear();
+    meshNodes_.clear();
+}
+
+void FwModel::AddNode(const FwModelNode& node, bool isRoot) {
+    nodes_.push_back(node);
+    if (isRoot) meshNodes_.push_back(node);
+}
+
+void FwModel::AddMaterial(const FwModelMaterial& material) { materials_.push_back(material); }

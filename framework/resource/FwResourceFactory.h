@@ -1,0 +1,46 @@
+// Process-wide cache of every model, texture and sound effect of the game.
+//
+// Callers name a resource by its path under a per-kind folder of the working
+// directory ("Data/Model/", "Data/Texture/", "Data/Sound/"); the factory loads
+// it on the first request and returns the same object afterwards. Models and
+// textures are plain non-owning pointers, never null, valid until the factory
+// dies at exit; a failed load leaves an empty object in the cache (draws
+// nothing, is never retried). Sounds are a new instance per request, built
+// from a cached effect.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+class FwModel;
+class FwTexture;
+class FwSoundEffect;
+class FwSoundInstance;
+
+class FwResourceFactory {
+public:
+    static FwResourceFactory& GetInstance();
+
+    // Object constructors: the model "Data/Model/" + name.
+    FwModel* GetModel(std::string name);
+    // Object constructors: the texture "Data/Texture/" + name.
+    FwTexture* GetTexture(std::string name);
+    // Object constructors: a new stopped instance of "Data/Sound/" + name at
+    // the given volume (0 silent .. 1 full); empty when the file does not
+    // load or there is no audio device.
+    std::shared_ptr<FwSoundInstance> GetSound(std::string name, float volume, bool is3D);
+
+    // Tests: forget everything cached (pointers handed out become invalid).
+    void ClearForTests();
+
+private:
+    FwResourceFactory();
+    ~FwResourceFactory();
+    FwResourceFactory(const FwResourceFactory&) = delete;
+    FwResourceFactory& operator=(const FwResourceFactory&) = delete;
+
+    std::map<std::string, std::unique_ptr<FwTexture>> textures_;
+    std::map<std::string, std::unique_ptr<FwModel>> models_;
+    std::map<std::string, std::shared_ptr<FwSoundEffect>> sounds_;
+};

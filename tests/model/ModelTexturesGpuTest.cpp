@@ -1,0 +1,67 @@
+// Materials with a real (headless) GL device: textures next to the model are
+// decoded, missing ones fall back to the renderer's default texture, and a
+// missing normal texture stays empty.
+#include <gtest/gtest.h>
+
+#include "framework/model/FwModel.h"
+#include "framework/platform/FwEglContext.h"
+#include "framework/render/FwDirect3D.h"
+#include "framework/render/FwTexture.h"
+#include "tests/model/GltfTestSupport.h"
+
+using namespace gltftest;
+
+namespace {
+
+class ModelTexturesGpu : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string error;
+        if (!FwCreateHeadlessGLContext(64, 64, error)) GTEST_SKIP() << "no GL context: " << error;
+        ASSERT_TRUE(FwDirect3D::GetInstance().Init(64, 64, false, error)) << error;
+    }
+    void TearDown() override {
+        FwDirect3D::GetInstance().Release();
+        FwDestroyHeadlessGLContext();
+    }
+    TempDir dir_;
+};
+
+}  // namespace
+
+TEST_F(ModelTexturesGpu, TexturesNextToTheModelLoadMissingOnesFallBack) {
+    WriteFile(dir_.File("wood.bmp"), TinyBmp());
+    WriteFile(dir_.File("wood_n.bmp"), TinyBmp());
+    GltfBuilder b;
+    b.Doc()["images"] = json::array({{{"uri", "wood.bmp"}}, {{"uri", "gone.png"}}, {{"uri", "wood_n.bmp"}}});
+    b.Doc()["textures"] = json::array({{{"source", 0}}, {{"source", 1}}, {{"source", 2}}});
+    b.Doc()["materials"] = json::array({
+        {{"pbrMetallicRoughness", {{"baseColorTexture", {{"index", 0}}}, {"metallicRoughnessTexture", {{"index", 1}}}}},
+         {"normalTexture", {{"index", 2}}}},
+        {{"normalTexture", {{"index", 1}}}},
+    });
+    WriteFile(dir_.File("crate.gltf"), b.ToText());
+    testing::internal::CaptureStdout();
+    FwModel model;
+    const bool loaded = model.Load(dir_.File("crate.gltf"));
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(loaded);
+    ASSERT_EQ(model.Materials().size(), 2u);
+    const auto defaultTexture = FwDirect3D::GetInstance().GetDefaultTexture();
+    ASSERT_TRUE(defaultTexture);
+    EXPECT_FALSE(defaultTexture->IsEmpty());
+
+    const FwModelMaterial& first = model.Materials()[0];
+    ASSERT_TRUE(first.baseColorTexture);
+    EXPECT_NE(first.baseColorTexture, defaultTexture);
+    EXPECT_EQ(first.baseColorTexture->Width(), 2);
+    EXPECT_EQ(first.baseColorTexture->Path(), dir_.File("wood.bmp"));
+    EXPECT_EQ(first.metallicRoughnessTexture, defaultTexture);  // gone.png
+    EXPECT_EQ(first.emissiveTexture, defaultTexture);           // none
+    EXPECT_FALSE(first.normalTexture->IsEmpty());
+
+    const FwModelMaterial& second = model.Materials()[1];
+    EXPECT_EQ(second.baseColorTexture, defaultTexture);
+    ASSERT_TRUE(second.normalTexture);
+    EXPECT_TRUE(second.normalTexture->IsEmpty());  // no fallback for normals
+}

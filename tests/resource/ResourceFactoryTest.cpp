@@ -1,0 +1,153 @@
+// FwResourceFactory: per-kind folders under the working directory, one cached
+// object per name, empty objects for missing files, a new sound instance per
+// request. Each test runs inside its own temporary working directory holding
+// a small Data/ tree it writes itself.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "framework/FwTrace.h"
+#include "framework/audio/FwAudio.h"
+#include "framework/model/FwModel.h"
+#include "framework/platform/FwEglContext.h"
+#include "framework/render/FwDirect3D.h"
+#include "framework/render/FwTexture.h"
+#include "framework/resource/FwResourceFactory.h"
+#include "tests/audio/AudioTestSupport.h"
+#include "tests/model/GltfTestSupport.h"
+
+namespace {
+
+std::string TriangleGltf() {
+    using namespace gltftest;
+    GltfBuilder b;
+    const int pos = b.AddData(std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}, kFloat, "VEC3", 3);
+    const int idx = b.AddData(std::vector<uint16_t>{0, 1, 2}, kUShort, "SCALAR", 3);
+    b.Doc()["meshes"] = json::array({{{"primitives", {{{"attributes", {{"POSITION", pos}}}, {"indices", idx}}}}}});
+    b.Doc()["nodes"] = json::array({{{"mesh", 0}}});
+    b.Doc()["scenes"] = json::array({{{"nodes", {0}}}});
+    return b.ToText();
+}
+
+class ResourceFactoryTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        previousDir_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_.Path());
+        const std::string gltf = TriangleGltf();
+        audiotest::WriteBytes("Data/Model/Tri.gltf", std::vector<uint8_t>(gltf.begin(), gltf.end()));
+        audiotest::WriteBytes("Data/Sound/HookGun/Chain.wav", audiotest::MonoWav(1000, 100));  // 100 ms
+        audiotest::WriteBytes("Data/Sound/Determination.wav", audiotest::MonoWav(1000, 300));
+        audiotest::WriteBytes("Data/Texture/TitleScene/Logo.bmp", gltftest::TinyBmp());
+        FwAudioManager::GetInstance().Init(FwCreateVirtualAudioDevice(clock_.Function()));
+        factory_.ClearForTests();
+    }
+    void TearDown() override {
+        factory_.ClearForTests();
+        FwAudioManager::GetInstance().Release();
+        FwSetTraceSink({});
+        std::filesystem::current_path(previousDir_);
+    }
+
+    FwResourceFactory& factory_ = FwResourceFactory::GetInstance();
+    audiotest::TempDir dir_;
+    audiotest::ManualClock clock_;
+    std::filesystem::path previousDir_;
+};
+
+}  // namespace
+
+TEST_F(ResourceFactoryTest, ModelsAreLoadedOnceFromTheModelFolder) {
+    FwModel* model = factory_.GetModel("Tri.gltf");
+    ASSERT_NE(model, nullptr);
+    ASSERT_EQ(model->Nodes().size(), 1u);
+    ASSERT_TRUE(model->Nodes()[0].mesh);
+    EXPECT_EQ(model->Nodes()[0].mesh->Faces().size(), 1u);
+    std::filesystem::remove("Data/Model/Tri.gltf");
+    EXPECT_EQ(factory_.GetModel("Tri.gltf"), model);  // cached: the file is not read again
+    EXPECT_EQ(model->Nodes().size(), 1u);
+}
+
+TEST_F(ResourceFactoryTest, MissingModelsAndTexturesAreEmptyCachedObjects) {
+    testing::internal::CaptureStdout();
+    FwModel* missing = factory_.GetModel("Nope.gltf");
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(missing, nullptr);
+    EXPECT_TRUE(missing->Nodes().empty());
+    EXPECT_EQ(factory_.GetModel("Nope.gltf"), missing);
+
+    FwTexture* texture = factory_.GetTexture("Nope.png");
+    ASSERT_NE(texture, nullptr);
+    EXPECT_TRUE(texture->IsEmpty());
+    EXPECT_TRUE(texture->Path().empty());
+    EXPECT_EQ(factory_.GetTexture("Nope.png"), texture);
+
+    // Keys compare as byte strings: a different letter case is another entry.
+    testing::internal::CaptureStdout();
+    FwModel* otherCase = factory_.GetModel("tri.gltf");
+    testing::internal::GetCapturedStdout();
+    EXPECT_NE(otherCase, factory_.GetModel("Tri.gltf"));
+    // A model and a texture of the same name live in different folders.
+    EXPECT_NE(static_cast<void*>(factory_.GetTexture("Tri.gltf")), static_cast<void*>(factory_.GetModel("Tri.gltf")));
+}
+
+TEST_F(ResourceFactoryTest, EachSoundRequestIsANewInstanceOfOneEffect) {
+    auto first = factory_.GetSound("Determination.wav", 0.5f, false);
+    std::filesystem::remove("Data/Sound/Determination.wav");
+    auto second = factory_.GetSound("Determination.wav", 0.5f, false);  // the cached effect
+    ASSERT_TRUE(first);
+    ASSERT_TRUE(second);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(first->GetVolume(), 0.5f);
+    first->Play(false, true);
+    second->Play(false, true);
+    first->Stop();
+    EXPECT_TRUE(second->IsPlaying());  // independent voices
+    EXPECT_EQ(factory_.GetSound("HookGun/Chain.wav", 0.4f, false)->GetVolume(), 0.4f);
+}
+
+TEST_F(ResourceFactoryTest, MissingSoundsAreEmptyEveryTime) {
+    EXPECT_FALSE(factory_.GetSound("Missing.wav", 1.0f, false));
+    // Not retried: the failed effect stays cached even when the file appears.
+    audiotest::WriteBytes("Data/Sound/Missing.wav", audiotest::MonoWav(1000, 100));
+    EXPECT_FALSE(factory_.GetSound("Missing.wav", 1.0f, false));
+}
+
+TEST_F(ResourceFactoryTest, WithoutAnAudioDeviceEverySoundIsEmpty) {
+    FwAudioManager::GetInstance().Init(nullptr);
+    EXPECT_FALSE(factory_.GetSound("Determination.wav", 0.5f, false));
+    EXPECT_FALSE(factory_.GetSound("HookGun/Chain.wav", 0.4f, false));
+}
+
+// Trace events name the sound by its path under the sound folder.
+TEST_F(ResourceFactoryTest, PlayAndStopAreTracedByResourceName) {
+    std::vector<std::string> events;
+    FwSetTraceSink([&events](const std::string& e) { events.push_back(e); });
+    auto chain = factory_.GetSound("HookGun/Chain.wav", 0.4f, false);
+    chain->Play(true, true);
+    chain->Stop();
+    auto shot = factory_.GetSound("Determination.wav", 0.5f, false);
+    shot->Play(false, true);
+    clock_.now = 1000;  // ended by itself: no stop event
+    shot->Stop();
+    EXPECT_EQ(events, (std::vector<std::string>{"sound:play:HookGun/Chain.wav", "sound:stop:HookGun/Chain.wav",
+                                                "sound:play:Determination.wav"}));
+}
+
+// With a real (headless) GL device: a texture is decoded once and served
+// from the cache afterwards, even after its file is gone.
+TEST_F(ResourceFactoryTest, TexturesAreDecodedOnceWithADevice) {
+    std::string error;
+    if (!FwCreateHeadlessGLContext(64, 64, error)) GTEST_SKIP() << "no GL context: " << error;
+    ASSERT_TRUE(FwDirect3D::GetInstance().Init(64, 64, false, error)) << error;
+    FwTexture* logo = factory_.GetTexture("TitleScene/Logo.bmp");
+    ASSERT_FALSE(logo->IsEmpty());
+    EXPECT_EQ(logo->Width(), 2);
+    EXPECT_EQ(logo->Path(), "Data/Texture/TitleScene/Logo.bmp");
+    std::filesystem::remove("Data/Texture/TitleScene/Logo.bmp");
+    EXPECT_EQ(factory_.GetTexture("TitleScene/Logo.bmp"), logo);
+    EXPECT_FALSE(logo->IsEmpty());
+    factory_.ClearForTests();
+    FwDirect3D::GetInstance().Release();
+    FwDestroyHeadlessGLContext();
+}
