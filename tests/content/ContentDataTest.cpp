@@ -3,6 +3,7 @@
 // nodes, meshes, normals, texture coordinates, materials and its textures.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -339,6 +340,146 @@ TEST(ContentModels, ModelsHaveTheSizesTheGameAssumes) {
     // the emitter's body ends before the beam's start 1.0 ahead
     GameMesh laser = LoadGame("GameScene/Gimmick/Laser/LaserBody.gltf");
     EXPECT_LT(laser.max[2], 1.0f);
+}
+
+// ---------------------------------------------------------------- door views
+
+using P3 = std::array<float, 3>;
+
+P3 Sub(const P3& a, const P3& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+P3 Cross(const P3& a, const P3& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+float Dot(const P3& a, const P3& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+
+// Parameter t (in units of `dir`) of the nearest hit of o + t dir with any
+// triangle of the mesh, both faces counted; a huge value on a miss.
+float FirstHit(const GameMesh& g, const P3& o, const P3& dir) {
+    float best = 3.4e38f;
+    for (const auto& tri : g.tris) {
+        P3 a = {tri.p[0][0], tri.p[0][1], tri.p[0][2]};
+        P3 e1 = Sub({tri.p[1][0], tri.p[1][1], tri.p[1][2]}, a);
+        P3 e2 = Sub({tri.p[2][0], tri.p[2][1], tri.p[2][2]}, a);
+        P3 pv = Cross(dir, e2);
+        float det = Dot(e1, pv);
+        if (std::fabs(det) < 1e-12f) continue;
+        P3 tv = Sub(o, a);
+        float u = Dot(tv, pv) / det;
+        if (u < 0.0f || u > 1.0f) continue;
+        P3 qv = Cross(tv, e1);
+        float v = Dot(dir, qv) / det;
+        if (v < 0.0f || u + v > 1.0f) continue;
+        float t = Dot(e2, qv) / det;
+        if (t > 0.0f && t < best) best = t;
+    }
+    return best;
+}
+
+// The visible surface of a part seen straight on from the side z < 0 of the
+// door (in the door's frame, the part's centre at (0, centreY)): for each
+// sample point of a disc of the given radius, where a ray along +z first
+// meets the part. Samples that miss the part are left out.
+std::vector<P3> FrontSurface(const GameMesh& part, float centreY, float radius) {
+    std::vector<P3> out;
+    for (float r : {0.0f, radius * 0.5f, radius})
+        for (int k = 0; k < (r > 0.0f ? 16 : 1); ++k) {
+            float a = k * 6.2831853f / 16.0f;
+            P3 o = {r * std::cos(a), centreY + r * std::sin(a), -5.0f};
+            float t = FirstHit(part, {o[0], o[1] - centreY, o[2]}, {0, 0, 1});
+            if (t < 1e30f) out.push_back({o[0], o[1], o[2] + t});
+        }
+    return out;
+}
+
+// Where a player's eye can be in front of a door (local z < 0): at least 2.0
+// from the wall face (the wall push-out), 3.0 above the floor standing and up
+// to about 12.4 at a jump's peak, seen within 70 degrees of straight on from
+// the part at (0, centreY, 0). The closest standing spot right below the
+// part (about 66 degrees up) is among them.
+std::vector<P3> EyesInFront(float centreY) {
+    std::vector<P3> eyes;
+    for (float z : {-2.4f, -4.0f, -8.0f, -16.0f, -30.0f})
+        for (float y : {3.0f, 7.0f, 12.4f})
+            for (float x = -30.0f; x <= 30.0f; x += 1.5f) {
+                P3 d = {x, y - centreY, z};
+                if (-z >= std::cos(70.0f * 0.017453292f) * std::sqrt(Dot(d, d))) eyes.push_back({x, y, z});
+            }
+    return eyes;
+}
+
+// Counts the eye-to-target sight lines that the frame blocks before they
+// reach the target (a hair short of it, so touching surfaces do not count).
+int BlockedSightLines(const GameMesh& frame, const std::vector<P3>& eyes, const std::vector<P3>& targets,
+                      std::string& example) {
+    int blocked = 0;
+    for (const P3& e : eyes)
+        for (const P3& t : targets) {
+            P3 d = Sub(t, e);
+            float len = std::sqrt(Dot(d, d));
+            if (FirstHit(frame, e, d) < 1.0f - 0.005f / len) {
+                if (blocked++ == 0)
+                    example = "eye (" + std::to_string(e[0]) + ", " + std::to_string(e[1]) + ", " +
+                              std::to_string(e[2]) + ") to (" + std::to_string(t[0]) + ", " +
+                              std::to_string(t[1]) + ", " + std::to_string(t[2]) + ")";
+            }
+        }
+    return blocked;
+}
+
+GameMesh MirroredZ(GameMesh g) {
+    for (auto& t : g.tris)
+        for (auto& p : t.p) p[2] = -p[2];
+    return g;
+}
+
+// The frame is drawn at the door's base point, the clock and the lamp 8.5
+// above it in the same frame (all turned by the door's yaw), the clock's hand
+// 0.45 in front of the door plane on the clock's side (local -z); the wall
+// holding the door is 0.8 thick about the door plane. From wherever a player
+// can look at the door, the frame must not hide the clock's face, the hand's
+// reach or the lamp's lens, and those must stand proud of the wall.
+TEST(ContentModels, DoorFrameLeavesClockAndLampInView) {
+    const float partY = 8.5f, wallFace = -0.4f, handZ = -0.45f, handReach = 0.5f;
+    GameMesh frame = LoadGame("GameScene/Gimmick/Door/DoorEdge.gltf");
+    GameMesh clock = LoadGame("GameScene/Gimmick/Door/Clock.gltf");
+    ASSERT_FALSE(frame.tris.empty());
+    ASSERT_FALSE(clock.tris.empty());
+
+    // still a door frame: proud of both wall faces, up to its full height
+    EXPECT_LT(frame.min[2], wallFace);
+    EXPECT_GT(frame.max[2], -wallFace);
+    EXPECT_NEAR(frame.max[1], 10.2f, 1e-3f);
+
+    std::vector<P3> eyes = EyesInFront(partY);
+    ASSERT_GT(eyes.size(), 100u);
+
+    std::vector<P3> dial = FrontSurface(clock, partY, 0.7f);
+    ASSERT_EQ(dial.size(), 33u) << "the clock's face does not cover a disc of radius 0.7";
+    for (const P3& p : dial) {
+        EXPECT_LT(p[2], wallFace - 0.01f) << "the dial is not proud of the wall";
+        EXPECT_GE(p[2], handZ) << "the clock stands in front of its hand";
+    }
+    std::vector<P3> hand;
+    for (float r : {0.0f, handReach})
+        for (int k = 0; k < 8; ++k)
+            hand.push_back({r * std::cos(k * 0.785398f), partY + r * std::sin(k * 0.785398f), handZ});
+    std::string example;
+    EXPECT_EQ(BlockedSightLines(frame, eyes, dial, example), 0) << "the frame hides the dial: " << example;
+    EXPECT_EQ(BlockedSightLines(frame, eyes, hand, example), 0) << "the frame hides the hand: " << example;
+
+    // the lamp shows a lens on each face of the door
+    for (const char* name : {"GameScene/Gimmick/Door/Light_ON.gltf", "GameScene/Gimmick/Door/Light_OFF.gltf"}) {
+        GameMesh lamp = LoadGame(name);
+        for (bool back : {false, true}) {
+            const GameMesh& l = back ? MirroredZ(lamp) : lamp;
+            const GameMesh& f = back ? MirroredZ(frame) : frame;
+            std::vector<P3> lens = FrontSurface(l, partY, 0.3f);
+            ASSERT_EQ(lens.size(), 33u) << name;
+            for (const P3& p : lens) EXPECT_LT(p[2], wallFace - 0.01f) << name << " is buried in the wall";
+            EXPECT_EQ(BlockedSightLines(f, eyes, lens, example), 0)
+                << "the frame hides " << name << (back ? " (back)" : " (front)") << ": " << example;
+        }
+    }
 }
 
 }  // namespace

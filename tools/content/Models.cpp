@@ -165,10 +165,12 @@ bool WriteDoors(const ContentContext& ctx) {
         m.nodes.push_back(n);
         f.WriteModel("Door.gltf", m);
     }
-    // frame: two posts and a lintel around the opening, 0.1 proud of a
-    // door wall's faces. The lintel leaves a niche in the middle where the
-    // lamp or the clock (8.5 above the base) sits on the wall itself: the
-    // clock's dial must lie behind the hand, 0.45 in front of the door plane.
+    // frame: two posts and a header around the opening, 0.1 proud of a door
+    // wall's faces. The header leaves a bay in the middle, open down to the
+    // opening, where the lamp or the clock (8.5 above the base) sits on the
+    // wall itself: nothing of the frame stands in front of the clock's dial
+    // (just behind the hand, 0.45 before the door plane) or the lamp's lenses,
+    // so even a player right below the door sees them whole.
     {
         CModel m;
         m.materials.push_back(SteelMat("Steel", steelTex));
@@ -176,29 +178,31 @@ bool WriteDoors(const ContentContext& ctx) {
         CNode n = Node("DoorEdge");
         float w = cs::kDoorOpeningHalfWidth, W = cs::kDoorFrameHalfWidth, H = cs::kDoorFrameHeight;
         float top = cs::kDoorOpeningHeight, d = cs::kDoorWallThickness * 0.5f + 0.1f;
-        float niche = 1.1f, beamTop = 9.55f;
+        float bay = 1.3f, beamTop = 9.55f, t = 0.12f;
         CUvMode tile{2.0f};
         AddBox(PrimFor(n, 0), {-W, 0, -d}, {-w, H, d}, tile);
         AddBox(PrimFor(n, 0), {w, 0, -d}, {W, H, d}, tile);
         AddBox(PrimFor(n, 0), {-w, beamTop, -d}, {w, H, d}, tile);
-        AddBox(PrimFor(n, 0), {-w, top, -d}, {-niche, beamTop, d}, tile);
-        AddBox(PrimFor(n, 0), {niche, top, -d}, {w, beamTop, d}, tile);
-        AddBox(PrimFor(n, 0), {-niche, top, -d}, {niche, top + 0.12f, d}, tile);
-        // brass trim around the opening on both faces and a threshold plate
+        AddBox(PrimFor(n, 0), {-w, top, -d}, {-bay, beamTop, d}, tile);
+        AddBox(PrimFor(n, 0), {bay, top, -d}, {w, beamTop, d}, tile);
+        // brass trim on both faces: round the opening, up the sides of the
+        // bay, along the frame's top; and a threshold plate
         for (float s : {-1.0f, 1.0f}) {
             float z0 = s < 0 ? -d - 0.06f : d, z1 = s < 0 ? -d : d + 0.06f;
-            AddBox(PrimFor(n, 1), {-w - 0.3f, 0, z0}, {-w, top + 0.12f, z1});
-            AddBox(PrimFor(n, 1), {w, 0, z0}, {w + 0.3f, top + 0.12f, z1});
-            AddBox(PrimFor(n, 1), {-w, top, z0}, {w, top + 0.12f, z1});
+            AddBox(PrimFor(n, 1), {-w - 0.3f, 0, z0}, {-w, top + t, z1});
+            AddBox(PrimFor(n, 1), {w, 0, z0}, {w + 0.3f, top + t, z1});
+            AddBox(PrimFor(n, 1), {-w, top, z0}, {-bay - t, top + t, z1});
+            AddBox(PrimFor(n, 1), {bay + t, top, z0}, {w, top + t, z1});
+            AddBox(PrimFor(n, 1), {-bay - t, top, z0}, {-bay, beamTop + t, z1});
+            AddBox(PrimFor(n, 1), {bay, top, z0}, {bay + t, beamTop + t, z1});
+            AddBox(PrimFor(n, 1), {-bay, beamTop, z0}, {bay, beamTop + t, z1});
             AddBox(PrimFor(n, 1), {-W, H - 0.25f, z0}, {W, H, z1});
-            AddBox(PrimFor(n, 1), {-niche - 0.12f, top + 0.12f, z0}, {-niche, beamTop, z1});
-            AddBox(PrimFor(n, 1), {niche, top + 0.12f, z0}, {niche + 0.12f, beamTop, z1});
         }
         AddBox(PrimFor(n, 1), {-w, 0, -d}, {w, 0.06f, d});
         m.nodes.push_back(n);
         f.WriteModel("DoorEdge.gltf", m);
     }
-    // lamps: housing through the lintel with a lens on each face
+    // lamps: housing through the wall in the frame's bay, a lens on each face
     for (bool on : {true, false}) {
         CModel m;
         m.materials.push_back(SteelMat("Housing", steelTex));
