@@ -73,7 +73,8 @@ public:
     // counter: the last call wins.
     virtual void ShowCursor(bool show) = 0;
 
-    // Start-up failures. Also printed to standard error by the caller.
+    // Application::Init on start-up failures: shows the box (when the
+    // platform can) and always prints "caption: text" to standard error.
     virtual void MessageBox(const std::string& text, const std::string& caption, FwMessageIcon icon) = 0;
 
     // Milliseconds since an arbitrary start, wrapping at 2^32.

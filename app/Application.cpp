@@ -1,0 +1,96 @@
+#include "app/Application.h"
+
+#include <string>
+
+#include "app/SceneManager.h"
+#include "app/TitleScene.h"
+#include "framework/audio/FwAudio.h"
+#include "framework/platform/FwPlatform.h"
+#include "framework/render/FwDirect3D.h"
+#include "framework/render/FwShaderManager.h"
+
+namespace {
+constexpr int kWindowWidth = 1280;
+constexpr int kWindowHeight = 720;
+constexpr const char* kWindowCaption = "Gilded Vault";
+}  // namespace
+
+Application& Application::GetInstance() {
+    static Application application;
+    return application;
+}
+
+void Application::SetFirstScene(SceneFactory factory) { firstScene_ = std::move(factory); }
+
+void Application::SetFrameObserver(FrameObserver observer) { observer_ = std::move(observer); }
+
+uint32_t Application::PacingSleepMs(uint32_t frameStartMs, uint32_t nowMs, int targetFps) {
+    if (targetFps <= 0) return 0;
+    const uint32_t budget = 1000u / static_cast<uint32_t>(targetFps);
+    const uint32_t elapsed = nowMs - frameStartMs;  // modulo 2^32
+    return elapsed < budget ? budget - elapsed : 0;
+}
+
+bool Application::Init(int width, int height) {
+    FwPlatform& platform = FwGetPlatform();
+    if (!platform.CreateGameWindow(width, height, kWindowCaption)) {
+        platform.MessageBox("ウィンドウ作成に失敗", "エラー", FwMessageIcon::None);
+        return false;
+    }
+    std::string errorText;
+    if (!FwDirect3D::GetInstance().Init(width, height, false, errorText)) {
+        platform.MessageBox(errorText, "Direct3D初期化失敗", FwMessageIcon::Error);
+        return false;
+    }
+    FwShaderManager::GetInstance().Init();  // result deliberately ignored
+    if (!FwAudioManager::GetInstance().Init()) {
+        // The text is the (empty) error text of the graphics step.
+        platform.MessageBox(errorText, "サウンド初期化失敗", FwMessageIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+bool Application::Run() {
+    if (!Init(kWindowWidth, kWindowHeight)) {
+        Shutdown();
+        return false;
+    }
+    SceneManager::GetInstance().ChangeScene(firstScene_ ? firstScene_() : new TitleScene());
+
+    FwPlatform& platform = FwGetPlatform();
+    uint32_t frameStart = platform.TimeMs();
+    for (uint64_t frame = 1;; ++frame) {
+        platform.ProcessMessages();
+        // Escape or the close box: this frame does no audio, scene or present work.
+        if (!platform.IsWindowAlive()) break;
+        RunFrame();
+        if (observer_ && !observer_(frame)) break;
+
+        uint32_t sleep = PacingSleepMs(frameStart, platform.TimeMs(), targetFps_);
+        if (sleep > 0) platform.SleepMs(sleep);
+        frameStart = platform.TimeMs();
+    }
+    Shutdown();
+    return true;
+}
+
+void Application::RunFrame() {
+    FwAudioManager::GetInstance().Update();
+    SceneManager::GetInstance().Update();
+    // Presents through the platform (window swap, or nothing when headless).
+    FwDirect3D::GetInstance().Present();
+}
+
+void Application::Shutdown() {
+    // Scenes go first: their destructors stop their music and sounds, which
+    // needs the audio manager, and release GPU objects while the device and
+    // the GL context still exist.
+    SceneManager::GetInstance().Clear();
+    FwShaderManager::GetInstance().Release();
+    FwDirect3D::GetInstance().Release();
+    FwAudioManager::GetInstance().Release();
+    // The platform keeps the GL context until here, even after Escape hid
+    // the window, so everything above could still talk to the GPU.
+    FwGetPlatform().DestroyGameWindow();
+}

@@ -1,0 +1,50 @@
+// The application shell: start-up, the paced frame loop and shutdown.
+// Runs on whatever FwPlatform the program entry installed (the SDL window of
+// the game, or the headless platform of the harness and the benchmark).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+class BaseScene;
+
+class Application {
+public:
+    // Called after each presented frame with its number (from 1); returning
+    // false ends the loop (the normal shutdown still runs).
+    using FrameObserver = std::function<bool(uint64_t frame)>;
+    using SceneFactory = std::function<BaseScene*()>;
+
+    static Application& GetInstance();
+
+    // Program entry: start-up, frame loop until the window is gone (or the
+    // observer stops it), shutdown. Returns false when start-up failed; the
+    // failure has then been reported in a message box.
+    bool Run();
+    // Run, once: window, graphics device, shaders, audio. The first failing
+    // step is reported and ends start-up with false.
+    bool Init(int width, int height);
+
+    // Harness, before Run: the first scene (default: the title scene).
+    void SetFirstScene(SceneFactory factory);
+    // Harness and benchmark, before Run: per-frame observer (empty = none).
+    void SetFrameObserver(FrameObserver observer);
+
+    // Frame loop pacing: how long to sleep after a frame that started at
+    // frameStartMs when the clock now reads nowMs. Unsigned 32-bit arithmetic
+    // (wrap-around safe); no sleep once the budget is used up, and no catch-up
+    // for a frame that overran.
+    static uint32_t PacingSleepMs(uint32_t frameStartMs, uint32_t nowMs, int targetFps);
+
+private:
+    Application() = default;
+    // Run, each pass: one frame's work after the message pump.
+    void RunFrame();
+    // Run, after the loop (and after a failed start-up): everything that
+    // start-up created, in reverse dependency order.
+    void Shutdown();
+
+    int targetFps_ = 60;
+    SceneFactory firstScene_;
+    FrameObserver observer_;
+};

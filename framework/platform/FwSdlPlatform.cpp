@@ -1,0 +1,245 @@
+#include "framework/platform/FwSdlPlatform.h"
+
+#include <SDL.h>
+
+#include <cstdio>
+
+#include "framework/audio/FwAudioDevice.h"
+#include "framework/render/FwDirect3D.h"
+
+FwSdlPlatform::FwSdlPlatform() = default;
+
+FwSdlPlatform::~FwSdlPlatform() {
+    DestroyGameWindow();
+    if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
+}
+
+bool FwSdlPlatform::InitVideo() {
+    if (videoStarted_) return true;
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "SDL video start-up failed: %s\n", SDL_GetError());
+        return false;
+    }
+    videoStarted_ = true;
+    return true;
+}
+
+bool FwSdlPlatform::CreateGameWindow(int width, int height, const std::string& caption) {
+    if (window_) return alive_;
+    if (!InitVideo()) return false;
+
+    // The renderer draws into its own back buffer and blits it to the
+    // window, so the window's framebuffer needs colour only.
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 5);
+    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
+    SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
+
+    // No SDL_WINDOW_RESIZABLE: the client area stays width x height.
+    window_ = SDL_CreateWindow(caption.c_str(), 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    if (!window_) {
+        std::fprintf(stderr, "SDL window creation failed: %s\n", SDL_GetError());
+        return false;
+    }
+    if (!CreateContext()) {
+        SDL_DestroyWindow(window_);
+        window_ = nullptr;
+        return false;
+    }
+    alive_ = true;
+    cursorShown_ = true;
+    cursor_ = ClientToScreen({width / 2, height / 2});
+    SDL_RaiseWindow(window_);
+    FwDirect3D::GetInstance().SetPresentToWindow(true);
+    return true;
+}
+
+bool FwSdlPlatform::CreateContext() {
+    SDL_GLContext context = SDL_GL_CreateContext(window_);
+    if (!context) {
+        std::fprintf(stderr, "OpenGL 4.5 core context creation failed: %s\n", SDL_GetError());
+        return false;
+    }
+    int major = 0, minor = 0;
+    SDL_GL_GetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, &major);
+    SDL_GL_GetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, &minor);
+    if (major * 10 + minor < 45) {
+        std::fprintf(stderr, "OpenGL 4.5 core context not available (got %d.%d)\n", major, minor);
+        SDL_GL_DeleteContext(context);
+        return false;
+    }
+    SDL_GL_MakeCurrent(window_, context);
+    // Pacing is done by the frame loop's sleep alone: never wait for vblank.
+    if (SDL_GL_SetSwapInterval(0) != 0) {
+        std::fprintf(stderr, "could not turn off vertical sync: %s\n", SDL_GetError());
+    }
+    glContext_ = context;
+    return true;
+}
+
+void FwSdlPlatform::ProcessMessages() {
+    tappedKeys_.clear();
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+        case SDL_QUIT:
+            CloseWindow();
+            break;
+        case SDL_WINDOWEVENT:
+            if (event.window.event == SDL_WINDOWEVENT_CLOSE) CloseWindow();
+            break;
+        case SDL_KEYDOWN:
+            if (event.key.keysym.scancode == SDL_SCANCODE_ESCAPE) CloseWindow();
+            if (!event.key.repeat) tappedKeys_.insert(VirtualKeyForScancode(event.key.keysym.scancode));
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+            if (event.button.button == SDL_BUTTON_LEFT) tappedKeys_.insert(FwKey::LButton);
+            if (event.button.button == SDL_BUTTON_RIGHT) tappedKeys_.insert(FwKey::RButton);
+            break;
+        case SDL_MOUSEMOTION:
+            if (!cursorShown_) {
+                cursor_.x += event.motion.xrel;
+                cursor_.y += event.motion.yrel;
+            }
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void FwSdlPlatform::CloseWindow() {
+    if (!alive_) return;
+    alive_ = false;
+    SDL_SetRelativeMouseMode(SDL_FALSE);
+    SDL_HideWindow(window_);
+}
+
+bool FwSdlPlatform::IsWindowAlive() const { return alive_; }
+
+void FwSdlPlatform::DestroyGameWindow() {
+    alive_ = false;
+    if (glContext_) {
+        SDL_GL_MakeCurrent(window_, nullptr);
+        SDL_GL_DeleteContext(static_cast<SDL_GLContext>(glContext_));
+        glContext_ = nullptr;
+    }
+    if (window_) {
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+        SDL_DestroyWindow(window_);
+        window_ = nullptr;
+    }
+}
+
+void FwSdlPlatform::Present() {
+    if (alive_) SDL_GL_SwapWindow(window_);
+}
+
+int FwSdlPlatform::ScancodeForVirtualKey(int vk) {
+    if (vk >= 'A' && vk <= 'Z') return SDL_SCANCODE_A + (vk - 'A');
+    // SDL orders the digit row 1..9, 0 (as the keys sit on the keyboard).
+    if (vk >= '1' && vk <= '9') return SDL_SCANCODE_1 + (vk - '1');
+    if (vk == '0') return SDL_SCANCODE_0;
+    if (vk == FwKey::Space) return SDL_SCANCODE_SPACE;
+    if (vk == FwKey::Escape) return SDL_SCANCODE_ESCAPE;
+    return -1;
+}
+
+int FwSdlPlatform::VirtualKeyForScancode(int scancode) {
+    if (scancode >= SDL_SCANCODE_A && scancode <= SDL_SCANCODE_Z) return 'A' + (scancode - SDL_SCANCODE_A);
+    if (scancode >= SDL_SCANCODE_1 && scancode <= SDL_SCANCODE_9) return '1' + (scancode - SDL_SCANCODE_1);
+    if (scancode == SDL_SCANCODE_0) return '0';
+    if (scancode == SDL_SCANCODE_SPACE) return FwKey::Space;
+    if (scancode == SDL_SCANCODE_ESCAPE) return FwKey::Escape;
+    return -1;
+}
+
+bool FwSdlPlatform::IsKeyDown(int vk) const {
+    // A press whose release arrived in the same pump (a quick tap or click)
+    // still counts as held for this frame, or polling would never see it.
+    if (tappedKeys_.count(vk)) return true;
+    if (vk == FwKey::LButton || vk == FwKey::RButton) {
+        Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
+        return (buttons & SDL_BUTTON(vk == FwKey::LButton ? SDL_BUTTON_LEFT : SDL_BUTTON_RIGHT)) != 0;
+    }
+    int scancode = ScancodeForVirtualKey(vk);
+    if (scancode < 0) return false;
+    int count = 0;
+    const Uint8* keys = SDL_GetKeyboardState(&count);
+    return scancode < count && keys[scancode] != 0;
+}
+
+bool FwSdlPlatform::IsGameWindowActive() const {
+    return alive_ && SDL_GetKeyboardFocus() == window_;
+}
+
+FwPoint FwSdlPlatform::WindowOrigin() const {
+    FwPoint origin;
+    if (window_) SDL_GetWindowPosition(window_, &origin.x, &origin.y);
+    return origin;
+}
+
+FwPoint FwSdlPlatform::RealCursorPos() const {
+    // Window-relative position plus the window's origin: consistent with
+    // ClientToScreen on every display server, including Wayland where the
+    // global pointer position is not available.
+    FwPoint client;
+    SDL_GetMouseState(&client.x, &client.y);
+    return ClientToScreen(client);
+}
+
+FwPoint FwSdlPlatform::GetCursorPos() const {
+    if (cursorShown_) cursor_ = RealCursorPos();
+    return cursor_;
+}
+
+FwPoint FwSdlPlatform::ScreenToClient(FwPoint p) const {
+    FwPoint origin = WindowOrigin();
+    return {p.x - origin.x, p.y - origin.y};
+}
+
+FwPoint FwSdlPlatform::ClientToScreen(FwPoint p) const {
+    FwPoint origin = WindowOrigin();
+    return {p.x + origin.x, p.y + origin.y};
+}
+
+void FwSdlPlatform::SetCursorPos(FwPoint screen) {
+    cursor_ = screen;
+    // A hidden cursor is virtual: warping the real one would only fight the
+    // relative mode (and Wayland ignores warps anyway).
+    if (cursorShown_ && alive_) {
+        FwPoint client = ScreenToClient(screen);
+        SDL_WarpMouseInWindow(window_, client.x, client.y);
+    }
+}
+
+void FwSdlPlatform::ShowCursor(bool show) {
+    if (show == cursorShown_) return;
+    cursorShown_ = show;
+    // The virtual cursor starts from the last known position, which the
+    // caller usually set with SetCursorPos just before or after.
+    if (show) {
+        SDL_SetRelativeMouseMode(SDL_FALSE);
+        SDL_ShowCursor(SDL_ENABLE);
+    } else {
+        if (SDL_SetRelativeMouseMode(SDL_TRUE) != 0) {
+            std::fprintf(stderr, "relative mouse mode unavailable: %s\n", SDL_GetError());
+        }
+        SDL_ShowCursor(SDL_DISABLE);
+    }
+}
+
+void FwSdlPlatform::MessageBox(const std::string& text, const std::string& caption, FwMessageIcon icon) {
+    std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
+    Uint32 flags = icon == FwMessageIcon::Error ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+    SDL_ShowSimpleMessageBox(flags, caption.c_str(), text.c_str(), alive_ ? window_ : nullptr);
+}
+
+uint32_t FwSdlPlatform::TimeMs() const { return SDL_GetTicks(); }
+
+void FwSdlPlatform::SleepMs(uint32_t ms) { SDL_Delay(ms); }
+
+std::unique_ptr<FwAudioDevice> FwSdlPlatform::OpenAudioDevice() { return FwCreateOpenALDevice(); }

@@ -1,0 +1,117 @@
+// Command line of gilded_vault_harness. Header-only so the unit tests can
+// check the parser without linking the harness program.
+#pragma once
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct HarnessShot {
+    uint64_t frame = 0;
+    std::string file;
+};
+
+struct HarnessOptions {
+    uint64_t frames = 0;  // 0: not given (run to the end of the input script)
+    std::string inputFile;
+    std::string traceFile;
+    int stage = 0;        // 0: start at the title scene
+    std::vector<HarnessShot> shots;
+    bool help = false;
+};
+
+constexpr uint64_t kHarnessMaxFrames = 1000000000ull;
+constexpr int kHarnessStageCount = 2;
+
+inline const char* HarnessUsage() {
+    return "usage: gilded_vault_harness [options]\n"
+           "Runs the game headless (software OpenGL, virtual clock, scripted input, no sound card).\n"
+           "Run it from the directory that holds Data/.\n"
+           "  --frames N         run N frames, then exit 0 (default: the length of the --input script;\n"
+           "                     one of --frames and --input is required)\n"
+           "  --input FILE       input script: lines 'COUNT [TOKEN ...]', the tokens held for COUNT frames;\n"
+           "                     tokens W A S D SPACE R P ESC LMB RMB look:DX,DY; '#' starts a comment;\n"
+           "                     after the script nothing is held. ESC ends the run (exit 0)\n"
+           "  --stage N          start in the game scene of stage N (1 or 2) instead of the title\n"
+           "  --trace FILE       write one JSON object per frame (JSON Lines)\n"
+           "  --shot FRAME:FILE  save the frame presented in frame FRAME as a 1280x720 PNG (repeatable)\n"
+           "  --help             show this text\n"
+           "Exit codes: 0 success, 1 run-time failure (start-up, files, a shot not taken), 2 usage or script error.\n";
+}
+
+namespace harness_detail {
+inline bool ParseUnsigned(const std::string& text, uint64_t minValue, uint64_t maxValue, uint64_t& value) {
+    if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return false;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && value >= minValue && value <= maxValue;
+}
+
+inline bool ParseShot(const std::string& text, HarnessShot& shot, std::string& error) {
+    size_t colon = text.find(':');
+    if (colon == std::string::npos || colon + 1 == text.size() ||
+        !ParseUnsigned(text.substr(0, colon), 1, kHarnessMaxFrames, shot.frame)) {
+        error = "--shot expects FRAME:FILE with FRAME >= 1, got '" + text + "'";
+        return false;
+    }
+    shot.file = text.substr(colon + 1);
+    return true;
+}
+}  // namespace harness_detail
+
+// Parses the arguments after the program name. False with a message in error
+// for an unknown option, a missing or malformed value, or when neither
+// --frames nor --input is given (unless --help).
+inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOptions& options, std::string& error) {
+    using harness_detail::ParseUnsigned;
+    options = HarnessOptions{};
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+            continue;
+        }
+        bool takesValue = name == "--frames" || name == "--input" || name == "--stage" || name == "--trace" ||
+                          name == "--shot";
+        if (!takesValue) {
+            error = "unknown option '" + name + "'";
+            return false;
+        }
+        if (i + 1 >= args.size()) {
+            error = name + " needs a value";
+            return false;
+        }
+        const std::string& value = args[++i];
+        if (name == "--frames") {
+            if (!ParseUnsigned(value, 1, kHarnessMaxFrames, options.frames)) {
+                error = "--frames expects a whole number from 1 to " + std::to_string(kHarnessMaxFrames) + ", got '" + value + "'";
+                return false;
+            }
+        } else if (name == "--stage") {
+            uint64_t stage = 0;
+            if (!ParseUnsigned(value, 1, kHarnessStageCount, stage)) {
+                error = "--stage expects 1 or 2, got '" + value + "'";
+                return false;
+            }
+            options.stage = static_cast<int>(stage);
+        } else if (name == "--shot") {
+            HarnessShot shot;
+            if (!harness_detail::ParseShot(value, shot, error)) return false;
+            options.shots.push_back(shot);
+        } else if (value.empty()) {
+            error = name + " needs a file name";
+            return false;
+        } else if (name == "--input") {
+            options.inputFile = value;
+        } else {
+            options.traceFile = value;
+        }
+    }
+    if (!options.help && options.frames == 0 && options.inputFile.empty()) {
+        error = "give --frames N or --input FILE (the run would never end)";
+        return false;
+    }
+    return true;
+}
