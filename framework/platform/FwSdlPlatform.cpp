@@ -21,6 +21,16 @@ bool FwSdlPlatform::InitVideo() {
         std::fprintf(stderr, "SDL video start-up failed: %s\n", SDL_GetError());
         return false;
     }
+    // With no display SDL falls back to its invisible drivers; the game would
+    // then run unseen with no way to quit. Only use them when asked for.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    const char* requested = SDL_getenv("SDL_VIDEODRIVER");
+    bool invisible = driver && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0);
+    if (invisible && !(requested && SDL_strcasecmp(requested, driver) == 0)) {
+        std::fprintf(stderr, "no display found (set DISPLAY or WAYLAND_DISPLAY)\n");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
     videoStarted_ = true;
     return true;
 }
@@ -93,7 +103,10 @@ void FwSdlPlatform::ProcessMessages() {
             break;
         case SDL_KEYDOWN:
             if (event.key.keysym.scancode == SDL_SCANCODE_ESCAPE) CloseWindow();
-            if (!event.key.repeat) tappedKeys_.insert(VirtualKeyForScancode(event.key.keysym.scancode));
+            if (!event.key.repeat) {
+                int vk = VirtualKeyForScancode(event.key.keysym.scancode);
+                if (vk >= 0) tappedKeys_.insert(vk);
+            }
             break;
         case SDL_MOUSEBUTTONDOWN:
             if (event.button.button == SDL_BUTTON_LEFT) tappedKeys_.insert(FwKey::LButton);
