@@ -205,8 +205,13 @@ bool FwDirect3D::Init(int width, int height, bool debugDevice, std::string& erro
         glDebugMessageCallback(DebugMessage, nullptr);
     }
     glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-    if (epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
-        epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic"))
+    // Software rasterizers (Mesa's llvmpipe and softpipe) pay for anisotropic
+    // filtering per sample on the CPU: it doubles a frame's cost there, so
+    // they get plain trilinear filtering. GPUs keep anisotropy.
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    const bool software = renderer && (std::strstr(renderer, "llvmpipe") || std::strstr(renderer, "softpipe"));
+    if (!software && (epoxy_gl_version() >= 46 || epoxy_has_gl_extension("GL_EXT_texture_filter_anisotropic") ||
+                      epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic")))
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY, &d.maxAnisotropy);
 
     d.width = width;
