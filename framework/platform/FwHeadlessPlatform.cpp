@@ -192,6 +192,7 @@ FwPoint FwHeadlessPlatform::ClientToScreen(FwPoint p) const {
 }
 
 void FwHeadlessPlatform::MessageBox(const std::string& text, const std::string& caption, FwMessageIcon icon) {
+    if (icon == FwMessageIcon::Error) ++errorBoxes_;
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
 }
 

@@ -65,6 +65,9 @@ public:
     bool IsCursorShown() const { return cursorShown_; }
 
     void MessageBox(const std::string& text, const std::string& caption, FwMessageIcon icon) override;
+    // Harness: how many error boxes were shown (a refused stage file, a
+    // failed start-up); the harness then exits non-zero.
+    int ErrorBoxCount() const { return errorBoxes_; }
 
     uint32_t TimeMs() const override { return clockMs_; }
     void SleepMs(uint32_t ms) override { clockMs_ += ms; }
@@ -83,6 +86,7 @@ private:
     uint32_t clockMs_ = 0;
     bool alive_ = false;
     bool ownsContext_ = false;
+    int errorBoxes_ = 0;
     bool cursorShown_ = true;
     FwPoint cursor_;
 };

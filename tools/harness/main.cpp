@@ -71,6 +71,7 @@ int RunHarness(HarnessOptions options) {
     if (!started) return Fail(kExitFailure, "start-up failed");
     std::string failure = recorder.Failure();
     if (!failure.empty()) return Fail(kExitFailure, failure);
+    if (platform.ErrorBoxCount() > 0) return Fail(kExitFailure, "the game reported an error (see above)");
     return kExitOk;
 }
 
