@@ -30,7 +30,7 @@ TEST_F(GameSceneTest, PKeyReturnsToTheTitleAtOnceEvenWhileBlack) {
     RunFrame();
     ASSERT_TRUE(manager.Current()->IsBlack());
 
-    platform_.Press(0x50);
+    platform_.Hold(0x50);
     RunFrame();  // the title is built in this frame, no fade-out first
     EXPECT_TRUE(manager.HasPendingChange());
     EXPECT_STREQ(manager.Current()->KindName(), "game");
@@ -47,7 +47,7 @@ TEST_F(GameSceneTest, CursorIsVisibleInTheTitleHoweverOftenGamesHidIt) {
     RunFrame();
     manager.ChangeScene(new GameScene(1));  // a restart hides it again
     RunFrame();
-    platform_.Press(0x50);
+    platform_.Hold(0x50);
     RunFrames(2);
     ASSERT_STREQ(manager.Current()->KindName(), "title");
     ASSERT_FALSE(platform_.cursorCalls.empty());

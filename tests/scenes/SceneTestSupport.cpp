@@ -90,8 +90,8 @@ FakePlatform& TestPlatform() {
 }
 
 void SceneTest::SetUp() {
-    platform_.keysDown.clear();
-    platform_.windowActive = true;
+    platform_.held.clear();
+    platform_.active = true;
     platform_.cursorCalls.clear();
     KeyLatch::GetInstance().Reset();
     FwSetTraceSink([this](const std::string& event) { frameEvents_.push_back(event); });

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/scenes/FakePlatform.h"
+#include "tests/support/FakePlatform.h"
 
 // The one platform of the test process (installed by the test environment).
 FakePlatform& TestPlatform();

@@ -41,7 +41,7 @@ protected:
     }
     // A one-frame click: pressed during this frame, released afterwards.
     std::vector<std::string> ClickFrame() {
-        platform_.Press(FwKey::LButton);
+        platform_.Hold(FwKey::LButton);
         std::vector<std::string> events = RunFrame();
         platform_.Release(FwKey::LButton);
         return events;
@@ -139,7 +139,7 @@ TEST_F(TitleSceneTest, PromptSinksNineAndAHalfPixelsWhileItShrinks) {
 
 TEST_F(TitleSceneTest, HeldButtonWithLatchSetWaitsForRelease) {
     KeyLatch::GetInstance().Set(KeyLatch::kLeftButton, true);
-    platform_.Press(FwKey::LButton);
+    platform_.Hold(FwKey::LButton);
     RunFrames(5);
     EXPECT_FALSE(title_->IsClicked());
     EXPECT_TRUE(KeyLatch::GetInstance().Get(KeyLatch::kLeftButton));
@@ -149,22 +149,22 @@ TEST_F(TitleSceneTest, HeldButtonWithLatchSetWaitsForRelease) {
     EXPECT_FALSE(title_->IsClicked());
     EXPECT_FALSE(KeyLatch::GetInstance().Get(KeyLatch::kLeftButton));
 
-    platform_.Press(FwKey::LButton);
+    platform_.Hold(FwKey::LButton);
     RunFrame();
     EXPECT_TRUE(title_->IsClicked());
     EXPECT_TRUE(KeyLatch::GetInstance().Get(KeyLatch::kLeftButton));
 }
 
 TEST_F(TitleSceneTest, HeldButtonWithLatchClearCountsInTheFirstFrame) {
-    platform_.Press(FwKey::LButton);
+    platform_.Hold(FwKey::LButton);
     std::vector<std::string> events = RunFrame();
     EXPECT_TRUE(title_->IsClicked());
     EXPECT_EQ(Count(events, "sound:play:Determination.wav"), 1);
 }
 
 TEST_F(TitleSceneTest, ClickWhileAnotherWindowIsActiveIsIgnored) {
-    platform_.windowActive = false;
-    platform_.Press(FwKey::LButton);
+    platform_.active = false;
+    platform_.Hold(FwKey::LButton);
     RunFrames(3);
     EXPECT_FALSE(title_->IsClicked());
     EXPECT_EQ(ConfirmSounds(), 0);
@@ -175,7 +175,7 @@ TEST_F(TitleSceneTest, ClickWhileAnotherWindowIsActiveIsIgnored) {
     RunFrame();
     EXPECT_TRUE(KeyLatch::GetInstance().Get(KeyLatch::kLeftButton));
 
-    platform_.windowActive = true;
+    platform_.active = true;
     RunFrame();  // button up: the latch clears
     ClickFrame();
     EXPECT_TRUE(title_->IsClicked());
@@ -194,7 +194,7 @@ TEST_F(TitleSceneTest, SecondClickDoesNothing) {
     EXPECT_LT(title_->ClickTransform().m[3][1], squashedY);
     // While clicked, the held button keeps the latch clear (the hook gun of
     // the next scene must see a fresh press).
-    platform_.Press(FwKey::LButton);
+    platform_.Hold(FwKey::LButton);
     RunFrame();
     EXPECT_FALSE(KeyLatch::GetInstance().Get(KeyLatch::kLeftButton));
 }

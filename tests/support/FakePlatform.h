@@ -25,7 +25,10 @@ public:
     FwPoint ScreenToClient(FwPoint p) const override { return p; }
     FwPoint ClientToScreen(FwPoint p) const override { return p; }
     void SetCursorPos(FwPoint p) override { cursor = p; }
-    void ShowCursor(bool show) override { cursorShown = show; }
+    void ShowCursor(bool show) override {
+        cursorShown = show;
+        cursorCalls.push_back(show);
+    }
     void MessageBox(const std::string& text, const std::string& caption, FwMessageIcon) override {
         messages.push_back(caption + ": " + text);
     }
@@ -45,6 +48,7 @@ public:
     bool alive = true;
     bool active = true;
     bool cursorShown = true;
+    std::vector<bool> cursorCalls;  // every ShowCursor call, in order
     FwPoint cursor{640, 360};
     uint32_t clockMs = 0;
     std::vector<std::string> messages;
