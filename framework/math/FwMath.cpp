@@ -1,7 +1,7 @@
 #include "framework/math/FwMath.h"
 
 
-Matrix MatrixInverse(const Matrix& a) {
+bool MatrixTryInverse(const Matrix& a, Matrix& out) {
     const float* m = &a.m[0][0];
     float inv[16];
     inv[0] = m[5] * m[10] * m[15] - m[5] * m[11] * m[14] - m[9] * m[6] * m[15] + m[9] * m[7] * m[14] +
@@ -38,11 +38,16 @@ Matrix MatrixInverse(const Matrix& a) {
               m[8] * m[1] * m[6] - m[8] * m[2] * m[5];
 
     float det = m[0] * inv[0] + m[1] * inv[4] + m[2] * inv[8] + m[3] * inv[12];
-    if (det == 0.0f || !std::isfinite(det)) return Matrix::Identity();
+    if (det == 0.0f || !std::isfinite(det)) return false;
     float invDet = 1.0f / det;
+    float* o = &out.m[0][0];
+    for (int i = 0; i < 16; ++i) o[i] = inv[i] * invDet;
+    return true;
+}
+
+Matrix MatrixInverse(const Matrix& a) {
     Matrix r;
-    float* out = &r.m[0][0];
-    for (int i = 0; i < 16; ++i) out[i] = inv[i] * invDet;
+    if (!MatrixTryInverse(a, r)) return Matrix::Identity();
     return r;
 }
 

@@ -136,6 +136,9 @@ inline Matrix MatrixTranspose(const Matrix& a) {
 // General 4x4 inverse (cofactor expansion). A singular matrix yields identity,
 // so a broken transform never spreads NaN through the camera or ray code.
 Matrix MatrixInverse(const Matrix& a);
+// The same inverse; false (out untouched) for a singular or non-finite matrix,
+// for callers that must skip such a transform rather than use identity.
+bool MatrixTryInverse(const Matrix& a, Matrix& out);
 
 // Left-handed look-at: z = normalize(focus - eye), x = normalize(cross(up, z)),
 // y = cross(z, x), translation (-x.eye, -y.eye, -z.eye).
