@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/content/ContentFiles.h"
+
 #include <stb_image.h>
 #include <tiny_gltf.h>
 
@@ -70,34 +72,7 @@ TEST(ContentTool, RegeneratesDataByteForByte) {
     }
 }
 
-struct ImageSize {
-    const char* name;
-    int w, h;
-};
 
-// The pixel sizes the sprites' source rectangles assume.
-const ImageSize kImages[] = {
-    {"FadeBlack.png", 1280, 720},
-    {"TitleScene/Logo.png", 945, 98},
-    {"TitleScene/Logo_Click.png", 263, 64},
-    {"ClearScene/GameClearLogo.png", 807, 117},
-    {"ClearScene/NextStageTex.png", 254, 58},
-    {"ClearScene/PlayAgainTex.png", 257, 57},
-    {"ClearScene/TitleTex.png", 120, 47},
-    {"GameScene/StageNo/Stage.png", 154, 74},
-    {"GameScene/StageNo/1.png", 51, 54},
-    {"GameScene/StageNo/2.png", 51, 54},
-    {"GameScene/Staging/CutIn/CutIn_Up.png", 1280, 200},
-    {"GameScene/Staging/CutIn/CutIn_Down.png", 1280, 200},
-    {"GameScene/Staging/CutIn/JewelLogo.png", 244, 98},
-    {"GameScene/Staging/CutIn/GetLogo.png", 208, 99},
-    {"GameScene/HookGun/Sighting.png", 64, 64},
-    {"GameScene/HookGun/NotShghting.png", 16, 16},
-    {"GameScene/Guide/PlayerGuide.png", 300, 160},
-    {"GameScene/Guide/HookGuide.png", 150, 160},
-    {"GameScene/Guide/BoxMoveGuide.png", 420, 160},
-    {"GameScene/Guide/HookMoveGuide.png", 300, 160},
-};
 
 struct Pixels {
     int w = 0, h = 0;
@@ -116,7 +91,7 @@ Pixels Load(const std::string& path) {
 }
 
 TEST(ContentImages, SpritesHaveTheSizesTheGameDraws) {
-    for (const auto& img : kImages) {
+    for (const auto& img : kSizedImages) {
         Pixels p = Load(kData + "/Texture/" + img.name);
         ASSERT_FALSE(p.rgba.empty()) << img.name << " missing or not a PNG";
         EXPECT_EQ(p.w, img.w) << img.name;
@@ -154,27 +129,7 @@ TEST(ContentImages, FadeIsOpaqueBlackAndEffectsDecode) {
 
 // ---------------------------------------------------------------- models
 
-const char* const kModels[] = {
-    "TitleScene/TitleRoom.gltf",
-    "ClearScene/ClearRoom.gltf",
-    "GameScene/Gimmick/Box/newBox.gltf",
-    "GameScene/Gimmick/Button/Button_Off.gltf",
-    "GameScene/Gimmick/Button/Button_On.gltf",
-    "GameScene/Gimmick/Button/Button_Edge.gltf",
-    "GameScene/Gimmick/Door/Door.gltf",
-    "GameScene/Gimmick/Door/DoorEdge.gltf",
-    "GameScene/Gimmick/Door/Light_ON.gltf",
-    "GameScene/Gimmick/Door/Light_OFF.gltf",
-    "GameScene/Gimmick/Door/Clock.gltf",
-    "GameScene/Gimmick/Laser/LaserBody.gltf",
-    "GameScene/Window/Window.gltf",
-    "GameScene/Treasure/ShowCase/ShowCase.gltf",
-    "GameScene/Treasure/Jewel/JewelMain.gltf",
-    "GameScene/HookGun/Body.gltf",
-    "GameScene/HookGun/OneChain.gltf",
-    "GameScene/HookGun/Hook.gltf",
-    "GameScene/Player/CollisionModel.gltf",
-};
+
 
 struct Tri {
     float p[3][3];
@@ -233,7 +188,7 @@ GameMesh ToGame(const tinygltf::Model& m) {
 }
 
 TEST(ContentModels, EveryModelParsesWithMeshesMaterialsAndTextures) {
-    for (const char* rel : kModels) {
+    for (const char* rel : kObjectModels) {
         SCOPED_TRACE(rel);
         tinygltf::Model m;
         ASSERT_TRUE(LoadModel(rel, m));
@@ -267,7 +222,7 @@ TEST(ContentModels, EveryModelParsesWithMeshesMaterialsAndTextures) {
 // Faces are wound so the game's culling keeps the outside: the triangle's
 // own normal agrees with its vertex normals.
 TEST(ContentModels, FacesPointTheWayTheirNormalsDo) {
-    for (const char* rel : kModels) {
+    for (const char* rel : kObjectModels) {
         SCOPED_TRACE(rel);
         tinygltf::Model m;
         ASSERT_TRUE(LoadModel(rel, m));

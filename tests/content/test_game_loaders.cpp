@@ -13,65 +13,13 @@
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwTexture.h"
 #include "game/StageFile.h"
+#include "tests/content/ContentFiles.h"
 #include "framework/platform/FwEglContext.h"
 
 namespace {
 const std::string kData = std::string(GV_SOURCE_DIR) + "/Data/";
 
-const char* const kModels[] = {
-    "TitleScene/TitleRoom.gltf",
-    "ClearScene/ClearRoom.gltf",
-    "GameScene/Gimmick/Box/newBox.gltf",
-    "GameScene/Gimmick/Button/Button_Edge.gltf",
-    "GameScene/Gimmick/Button/Button_Off.gltf",
-    "GameScene/Gimmick/Button/Button_On.gltf",
-    "GameScene/Gimmick/Door/Clock.gltf",
-    "GameScene/Gimmick/Door/Door.gltf",
-    "GameScene/Gimmick/Door/DoorEdge.gltf",
-    "GameScene/Gimmick/Door/Light_OFF.gltf",
-    "GameScene/Gimmick/Door/Light_ON.gltf",
-    "GameScene/Gimmick/Laser/LaserBody.gltf",
-    "GameScene/HookGun/Body.gltf",
-    "GameScene/HookGun/Hook.gltf",
-    "GameScene/HookGun/OneChain.gltf",
-    "GameScene/Player/CollisionModel.gltf",
-    "GameScene/Stage/Stage_1.gltf",
-    "GameScene/Stage/Stage_2.gltf",
-    "GameScene/Treasure/Jewel/JewelMain.gltf",
-    "GameScene/Treasure/ShowCase/ShowCase.gltf",
-    "GameScene/Window/Window.gltf",
-};
 
-struct ImageSize {
-    const char* name;
-    int width;
-    int height;  // 0 = size is the artist's choice
-};
-const ImageSize kImages[] = {
-    {"FadeBlack.png", 1280, 720},
-    {"TitleScene/Logo.png", 945, 98},
-    {"TitleScene/Logo_Click.png", 263, 64},
-    {"ClearScene/GameClearLogo.png", 807, 117},
-    {"ClearScene/NextStageTex.png", 254, 58},
-    {"ClearScene/PlayAgainTex.png", 257, 57},
-    {"ClearScene/TitleTex.png", 120, 47},
-    {"GameScene/StageNo/Stage.png", 154, 74},
-    {"GameScene/StageNo/1.png", 51, 54},
-    {"GameScene/StageNo/2.png", 51, 54},
-    {"GameScene/Staging/CutIn/CutIn_Up.png", 1280, 200},
-    {"GameScene/Staging/CutIn/CutIn_Down.png", 1280, 200},
-    {"GameScene/Staging/CutIn/JewelLogo.png", 244, 98},
-    {"GameScene/Staging/CutIn/GetLogo.png", 208, 99},
-    {"GameScene/HookGun/Sighting.png", 64, 64},
-    {"GameScene/HookGun/NotShghting.png", 16, 16},
-    {"GameScene/Guide/PlayerGuide.png", 300, 160},
-    {"GameScene/Guide/HookGuide.png", 150, 160},
-    {"GameScene/Guide/BoxMoveGuide.png", 420, 160},
-    {"GameScene/Guide/HookMoveGuide.png", 300, 160},
-    {"GameScene/HookGun/TipEffect.png", 0, 0},
-    {"GameScene/Laser/NewLaser.png", 0, 0},
-    {"GameScene/TimeDoor/ClockHands.png", 0, 0},
-};
 
 const char* const kSounds[] = {
     "BGM.wav", "GameBGM.wav", "Determination.wav", "Cursor.wav",
@@ -84,7 +32,9 @@ const char* const kSounds[] = {
 }  // namespace
 
 TEST(GameLoaders, EveryModelParsesWithMeshNodesAndCollisionData) {
-    for (const char* name : kModels) {
+    std::vector<const char*> models(std::begin(kObjectModels), std::end(kObjectModels));
+    models.insert(models.end(), std::begin(kStageModels), std::end(kStageModels));
+    for (const char* name : models) {
         SCOPED_TRACE(name);
         FwModel model;
         ASSERT_TRUE(model.Load(kData + "Model/" + name));
@@ -127,14 +77,16 @@ TEST(GameLoaders, EveryImageDecodesAtTheSizeItsSpriteAssumes) {
     if (!FwCreateHeadlessGLContext(64, 64, error)) GTEST_SKIP() << "no GL context: " << error;
     FwDirect3D& d3d = FwDirect3D::GetInstance();
     ASSERT_TRUE(d3d.Init(64, 64, false, error)) << error;
-    for (const ImageSize& image : kImages) {
+    for (const ContentImage& image : kSizedImages) {
         SCOPED_TRACE(image.name);
         FwTexture texture;
         ASSERT_TRUE(texture.Load(kData + "Texture/" + image.name));
-        if (image.width > 0) {
-            EXPECT_EQ(texture.Width(), image.width);
-            EXPECT_EQ(texture.Height(), image.height);
-        }
+        EXPECT_EQ(texture.Width(), image.w);
+        EXPECT_EQ(texture.Height(), image.h);
+    }
+    for (const char* name : kFreeSizeImages) {
+        FwTexture texture;
+        EXPECT_TRUE(texture.Load(kData + "Texture/" + name)) << name;
     }
     d3d.Release();
     FwDestroyHeadlessGLContext();
