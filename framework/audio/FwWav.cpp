@@ -13,9 +13,9 @@ struct SdlWavDeleter {
     void operator()(Uint8* p) const { SDL_FreeWAV(p); }
 };
 
-bool ConvertToS16(const SDL_AudioSpec& spec, const Uint8* data, Uint32 length, FwPcmData& out, std::string& error) {
+bool ConvertToS16(const SDL_AudioSpec& wav, const Uint8* data, Uint32 length, FwPcmData& out, std::string& error) {
     SDL_AudioCVT cvt;
-    if (SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, AUDIO_S16SYS, spec.channels, spec.freq) < 0) {
+    if (SDL_BuildAudioCVT(&cvt, wav.format, wav.channels, wav.freq, AUDIO_S16SYS, wav.channels, wav.freq) < 0) {
         error = std::string("cannot convert the sample format: ") + SDL_GetError();
         return false;
     }
@@ -28,10 +28,10 @@ bool ConvertToS16(const SDL_AudioSpec& spec, const Uint8* data, Uint32 length, F
         return false;
     }
     const size_t bytes = cvt.needed ? size_t(cvt.len_cvt) : size_t(length);
-    const size_t frameBytes = sizeof(int16_t) * size_t(spec.channels);
-    out.channels = spec.channels;
-    out.sampleRate = spec.freq;
-    out.samples.resize((bytes / frameBytes) * spec.channels);
+    const size_t frameBytes = sizeof(int16_t) * size_t(wav.channels);
+    out.channels = wav.channels;
+    out.sampleRate = wav.freq;
+    out.samples.resize((bytes / frameBytes) * wav.channels);
     if (!out.samples.empty()) std::memcpy(out.samples.data(), work.data(), out.samples.size() * sizeof(int16_t));
     return true;
 }
@@ -46,24 +46,24 @@ bool FwLoadWav(const std::string& path, FwPcmData& out, std::string& error) {
         error = path + ": cannot open (" + SDL_GetError() + ")";
         return false;
     }
-    SDL_AudioSpec spec;
+    SDL_AudioSpec wav;
     Uint8* raw = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(file, 1, &spec, &raw, &length)) {
+    if (!SDL_LoadWAV_RW(file, 1, &wav, &raw, &length)) {
         error = path + ": not a readable WAV file (" + SDL_GetError() + ")";
         return false;
     }
     std::unique_ptr<Uint8, SdlWavDeleter> data(raw);
-    if (spec.channels != 1 && spec.channels != 2) {
-        error = path + ": " + std::to_string(spec.channels) + " channels (mono or stereo expected)";
+    if (wav.channels != 1 && wav.channels != 2) {
+        error = path + ": " + std::to_string(wav.channels) + " channels (mono or stereo expected)";
         return false;
     }
-    if (spec.freq <= 0) {
+    if (wav.freq <= 0) {
         error = path + ": invalid sample rate";
         return false;
     }
     FwPcmData pcm;
-    if (!ConvertToS16(spec, data.get(), length, pcm, error)) {
+    if (!ConvertToS16(wav, data.get(), length, pcm, error)) {
         error = path + ": " + error;
         return false;
     }

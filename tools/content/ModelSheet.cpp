@@ -300,8 +300,8 @@ private:
         float P = std::pow(2.0f, 13.0f * (1 - m.roughness)), K = (P + 2) * 0.159155f;
         float ndl = std::clamp(Dot(N, L), 0.0f, 1.0f);
         V3 H = Norm(V + L);
-        float spec = std::pow(std::clamp(Dot(N, H), 0.0f, 1.0f), P) * K;
-        V3 acc = (D * (ndl * 0.31831f * 3.0f) + S * (spec * 3.0f)) * m.base.a;
+        float highlight = std::pow(std::clamp(Dot(N, H), 0.0f, 1.0f), P) * K;
+        V3 acc = (D * (ndl * 0.31831f * 3.0f) + S * (highlight * 3.0f)) * m.base.a;
         acc = acc + c * (ambient_ * m.base.a);
         Rgba e = m.emissiveTex ? m.emissiveTex->Sample(v.u, v.v) : Rgba{1, 1, 1, 1};
         acc = acc + V3{e.r * m.emissive.x, e.g * m.emissive.y, e.b * m.emissive.z} * m.base.a;
