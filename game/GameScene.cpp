@@ -115,13 +115,8 @@ void GameScene::Update() {
     UpdateHookGun();
     UpdateBoxes();
 
-    if (IsCutInFinished()) {
-        FadeOut();
-        if (IsBlack()) {
-            // The clear scene arrives with the jewel; until then a cleared
-            // stage cannot happen.
-        }
-    }
+    // A cleared stage (the jewel's cut-in finished, then a fade to the clear
+    // scene) joins here with the jewel and the clear scene.
 
     if (restartPending_) {
         FadeOut();

@@ -60,9 +60,9 @@ private:
     void UpdatePlayer();
     void UpdateHookGun();
     void UpdateBoxes();
-    // The jewel arrives with the staging; until then the stage is never cleared.
+    // The jewel arrives with the staging; until then it is never taken and
+    // the cut-in render path of Frame stays idle.
     bool IsJewelTaken() const { return false; }
-    bool IsCutInFinished() const { return false; }
     void DrawCaption();
     void UpdateListener();
 
