@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempDir.h"
 #include "tests/content/ContentFiles.h"
 
 #include <stb_image.h>
@@ -37,25 +38,11 @@ std::set<std::string> FilesUnder(const fs::path& root) {
     return out;
 }
 
-// A scratch directory removed at the end of the test.
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "gv_content_XXXXXX").string();
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back('\0');
-        if (mkdtemp(buf.data())) path = buf.data();
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path.empty()) fs::remove_all(path, ec);
-    }
-};
 
 TEST(ContentTool, RegeneratesDataByteForByte) {
     fs::path tool = fs::path(GV_BINARY_DIR) / "tools/content/gv_content";
     ASSERT_TRUE(fs::exists(tool)) << "build the gv_content target first: " << tool;
-    TempDir tmp;
+    TempDir tmp("gv_content");
     ASSERT_FALSE(tmp.path.empty());
     std::string cmd = "\"" + tool.string() + "\" --out \"" + tmp.path.string() + "\" > /dev/null";
     ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;

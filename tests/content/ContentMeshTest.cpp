@@ -10,25 +10,13 @@
 
 #include <tiny_gltf.h>
 
+#include "tests/support/TempDir.h"
 #include "tools/content/ContentMesh.cpp"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct TempDir {
-    fs::path path;
-    TempDir() {
-        std::string tmpl = (fs::temp_directory_path() / "gv_mesh_XXXXXX").string();
-        std::vector<char> buf(tmpl.begin(), tmpl.end());
-        buf.push_back('\0');
-        if (mkdtemp(buf.data())) path = buf.data();
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path.empty()) fs::remove_all(path, ec);
-    }
-};
 
 std::string ReadAll(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -152,7 +140,7 @@ TEST(ContentMesh, WriterConvertsToGltfAndIsDeterministic) {
     node.primitives = {box, tri};
     model.nodes = {node, CNode{"Empty", {}, {0, 0, 0}}};
 
-    TempDir tmp;
+    TempDir tmp("gv_mesh");
     ASSERT_FALSE(tmp.path.empty());
     fs::path a = tmp.path / "a.gltf", b = tmp.path / "b.gltf";
     ASSERT_TRUE(WriteGltf(a.string(), model));
@@ -223,7 +211,7 @@ TEST(ContentMesh, WriterRefusesMalformedPrimitives) {
     p.indices.push_back(1);
     node.primitives = {p};
     model.nodes = {node};
-    TempDir tmp;
+    TempDir tmp("gv_mesh");
     fs::path out = tmp.path / "broken.gltf";
     EXPECT_FALSE(WriteGltf(out.string(), model));
     EXPECT_FALSE(fs::exists(out));
