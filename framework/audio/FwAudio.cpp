@@ -91,9 +91,10 @@ bool FwSoundEffect::Load(const std::string& path) {
 
 std::shared_ptr<FwSoundInstance> FwSoundEffect::CreateInstance(bool is3D) {
     FwAudioDevice* device = FwAudioManager::GetInstance().Device();
-    if (!device || !buffer_) return nullptr;
-    // A device out of voices yields a silent (but valid) instance.
-    return std::make_shared<FwSoundInstance>(device->CreateVoice(buffer_), weak_from_this().lock(), is3D);
+    // No device, no sample data, or a device out of voices: a silent instance
+    // whose calls do nothing, so game objects never have to check.
+    std::unique_ptr<FwAudioVoice> voice = (device && buffer_) ? device->CreateVoice(buffer_) : nullptr;
+    return std::make_shared<FwSoundInstance>(std::move(voice), weak_from_this().lock(), is3D);
 }
 
 // ---------------------------------------------------------------------------

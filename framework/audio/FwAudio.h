@@ -2,8 +2,8 @@
 // instances kept sounding), sound effects (one decoded WAV file each) and
 // sound instances (one playable voice of an effect).
 //
-// Game code gets instances only through FwResourceFactory::GetSound; an empty
-// shared pointer stands for a sound that never plays. Without an audio
+// Game code gets instances only through FwResourceFactory::GetSound, which
+// never hands out null: a sound that cannot play is a silent instance. Without an audio
 // device everything still works, silently.
 #pragma once
 
@@ -87,8 +87,8 @@ public:
     // file into a device buffer. False (effect unchanged) when there is no
     // device or the file is missing, truncated or unsupported.
     bool Load(const std::string& path);
-    // FwResourceFactory::GetSound, every request: a new stopped instance, or
-    // empty when there is no device or no sample data.
+    // FwResourceFactory::GetSound, every request: a new stopped instance,
+    // never null; a silent one (IsSilent) when there is no device or no data.
     std::shared_ptr<FwSoundInstance> CreateInstance(bool is3D);
 
     bool HasData() const { return buffer_ != nullptr; }
@@ -115,6 +115,9 @@ public:
     // Game objects: immediate stop, no tail.
     void Stop();
     bool IsPlaying() const;
+    // True for the stand-in of a sound that could not be loaded or has no
+    // voice: Play, Stop and SetVolume do nothing, it never plays.
+    bool IsSilent() const { return !voice_; }
     // FwResourceFactory at creation: 0 silent .. 1 full.
     void SetVolume(float volume);
     float GetVolume() const;

@@ -45,7 +45,7 @@ std::shared_ptr<FwSoundInstance> FwResourceFactory::GetSound(std::string name, f
         it = sounds_.emplace(key, std::move(effect)).first;
     }
     std::shared_ptr<FwSoundInstance> instance = it->second->CreateInstance(is3D);
-    if (instance) instance->SetVolume(volume);
+    instance->SetVolume(volume);
     return instance;
 }
 

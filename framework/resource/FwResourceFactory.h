@@ -27,8 +27,8 @@ public:
     // Object constructors: the texture "Data/Texture/" + name.
     FwTexture* GetTexture(std::string name);
     // Object constructors: a new stopped instance of "Data/Sound/" + name at
-    // the given volume (0 silent .. 1 full); empty when the file does not
-    // load or there is no audio device.
+    // the given volume (0 silent .. 1 full). Never null: when the file does not
+    // load or there is no audio device it is a silent instance (IsSilent).
     std::shared_ptr<FwSoundInstance> GetSound(std::string name, float volume, bool is3D);
 
     // Tests: forget everything cached (pointers handed out become invalid).

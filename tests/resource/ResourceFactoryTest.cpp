@@ -106,17 +106,30 @@ TEST_F(ResourceFactoryTest, EachSoundRequestIsANewInstanceOfOneEffect) {
     EXPECT_EQ(factory_.GetSound("HookGun/Chain.wav", 0.4f, false)->GetVolume(), 0.4f);
 }
 
-TEST_F(ResourceFactoryTest, MissingSoundsAreEmptyEveryTime) {
-    EXPECT_FALSE(factory_.GetSound("Missing.wav", 1.0f, false));
-    // Not retried: the failed effect stays cached even when the file appears.
-    audiotest::WriteBytes("Data/Sound/Missing.wav", audiotest::MonoWav(1000, 100));
-    EXPECT_FALSE(factory_.GetSound("Missing.wav", 1.0f, false));
+// A silent stand-in is never null, never plays and is never kept alive.
+static void ExpectSilent(const std::shared_ptr<FwSoundInstance>& sound) {
+    ASSERT_TRUE(sound);
+    EXPECT_TRUE(sound->IsSilent());
+    const size_t before = FwAudioManager::GetInstance().PlayingCount();
+    sound->Play(true, true);
+    EXPECT_FALSE(sound->IsPlaying());
+    EXPECT_EQ(FwAudioManager::GetInstance().PlayingCount(), before);
+    sound->SetVolume(0.7f);
+    sound->Stop();
+    EXPECT_FALSE(sound->IsPlaying());
 }
 
-TEST_F(ResourceFactoryTest, WithoutAnAudioDeviceEverySoundIsEmpty) {
+TEST_F(ResourceFactoryTest, MissingSoundsAreSilentEveryTime) {
+    ExpectSilent(factory_.GetSound("Missing.wav", 1.0f, false));
+    // Not retried: the failed effect stays cached even when the file appears.
+    audiotest::WriteBytes("Data/Sound/Missing.wav", audiotest::MonoWav(1000, 100));
+    ExpectSilent(factory_.GetSound("Missing.wav", 1.0f, false));
+}
+
+TEST_F(ResourceFactoryTest, WithoutAnAudioDeviceEverySoundIsSilent) {
     FwAudioManager::GetInstance().Init(nullptr);
-    EXPECT_FALSE(factory_.GetSound("Determination.wav", 0.5f, false));
-    EXPECT_FALSE(factory_.GetSound("HookGun/Chain.wav", 0.4f, false));
+    ExpectSilent(factory_.GetSound("Determination.wav", 0.5f, false));
+    ExpectSilent(factory_.GetSound("HookGun/Chain.wav", 0.4f, false));
 }
 
 // Trace events name the sound by its path under the sound folder.
