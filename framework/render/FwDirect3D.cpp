@@ -146,6 +146,12 @@ struct FwDirect3D::Impl {
     FwDepthStencilState defaultDepth;
     FwRasterizerState defaultRasterizer;
     std::shared_ptr<FwSamplerState> defaultSamplers[2];
+    // The bound states are held by value: a caller may release its state
+    // object right after binding it (the game scene makes its depth states
+    // per frame), and clears, the sprite pass and present read them later.
+    FwBlendState boundBlend;
+    FwDepthStencilState boundDepth;
+    FwRasterizerState boundRasterizer;
     const FwBlendState* blend = nullptr;
     const FwDepthStencilState* depth = nullptr;
     const FwRasterizerState* rasterizer = nullptr;
@@ -485,14 +491,16 @@ std::shared_ptr<FwSamplerState> FwDirect3D::CreateSamplerState(int filter, int a
 void FwDirect3D::SetBlendState(const FwBlendState* state) {
     Impl& d = *impl_;
     if (!d.ready) return;
-    d.blend = state ? state : &d.defaultBlend;
+    d.boundBlend = state ? *state : d.defaultBlend;
+    d.blend = &d.boundBlend;
     ApplyBlend(*d.blend);
 }
 
 void FwDirect3D::SetDepthStencilState(const FwDepthStencilState* state) {
     Impl& d = *impl_;
     if (!d.ready) return;
-    d.depth = state ? state : &d.defaultDepth;
+    d.boundDepth = state ? *state : d.defaultDepth;
+    d.depth = &d.boundDepth;
     ApplyDepth(*d.depth);
 }
 
@@ -501,7 +509,8 @@ const FwDepthStencilState* FwDirect3D::GetDepthStencilState() const { return imp
 void FwDirect3D::SetRasterizerState(const FwRasterizerState* state) {
     Impl& d = *impl_;
     if (!d.ready) return;
-    d.rasterizer = state ? state : &d.defaultRasterizer;
+    d.boundRasterizer = state ? *state : d.defaultRasterizer;
+    d.rasterizer = &d.boundRasterizer;
     ApplyRasterizer(*d.rasterizer);
 }
 

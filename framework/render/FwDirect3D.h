@@ -28,9 +28,22 @@ enum class FwCullMode { None, Front, Back };
 enum class FwFillMode { Solid, Wireframe };
 
 // State objects are small value records; "creating" one validates it.
-struct FwBlendState { int mode = 1; };
-struct FwDepthStencilState { bool depthTest = true; bool depthWrite = true; };
-struct FwRasterizerState { FwCullMode cull = FwCullMode::Back; FwFillMode fill = FwFillMode::Solid; bool depthClip = true; bool scissor = false; };
+struct FwBlendState {
+    int mode = 1;
+    bool operator==(const FwBlendState&) const = default;
+};
+struct FwDepthStencilState {
+    bool depthTest = true;
+    bool depthWrite = true;
+    bool operator==(const FwDepthStencilState&) const = default;
+};
+struct FwRasterizerState {
+    FwCullMode cull = FwCullMode::Back;
+    FwFillMode fill = FwFillMode::Solid;
+    bool depthClip = true;
+    bool scissor = false;
+    bool operator==(const FwRasterizerState&) const = default;
+};
 struct FwSamplerState { int filter = 1; int address = 0; bool comparison = false; int maxAnisotropy = 1; uint32_t handle = 0; };
 
 class FwDirect3D {
@@ -90,6 +103,8 @@ public:
     std::shared_ptr<FwDepthStencilState> CreateDepthStencilState(bool depthTest, bool depthWrite);
     std::shared_ptr<FwRasterizerState> CreateRasterizerState(FwCullMode cull, FwFillMode fill, bool depthClip, bool scissor);
     std::shared_ptr<FwSamplerState> CreateSamplerState(int filter, int address, bool comparison, int maxAnisotropy = 4);
+    // Binding copies the state: the caller may release its object at once.
+    // The getters return the device's own copy, valid until the next Set.
     void SetBlendState(const FwBlendState* state);  // null = default alpha blend
     void SetDepthStencilState(const FwDepthStencilState* state);
     const FwDepthStencilState* GetDepthStencilState() const;

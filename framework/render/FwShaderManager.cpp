@@ -208,8 +208,10 @@ struct FwShaderManager::Impl {
     std::shared_ptr<FwRasterizerState> spriteRasterizer;  // no culling
 
     bool begun = false;
-    const FwDepthStencilState* savedDepth = nullptr;
-    const FwRasterizerState* savedRasterizer = nullptr;
+    // Saved by value: the device hands out its own copy of the bound state,
+    // which binding the sprite states overwrites.
+    FwDepthStencilState savedDepth;
+    FwRasterizerState savedRasterizer;
     const FwSamplerState* savedSampler = nullptr;
 
     bool Gpu() const { return modelProgram != 0 && FwGL::Live() && Device().IsReady(); }
@@ -318,8 +320,8 @@ void FwShaderManager::Begin(bool linear, bool depthOff) {
     s.projection.changed = true;
     s.projection.Upload();
 
-    s.savedDepth = device.GetDepthStencilState();
-    s.savedRasterizer = device.GetRasterizerState();
+    if (const FwDepthStencilState* depth = device.GetDepthStencilState()) s.savedDepth = *depth;
+    if (const FwRasterizerState* rasterizer = device.GetRasterizerState()) s.savedRasterizer = *rasterizer;
     s.savedSampler = device.GetSampler(0);
     if (depthOff) device.SetDepthStencilState(s.spriteDepth.get());
     device.SetSampler(0, linear ? s.linearWrap.get() : s.pointWrap.get());
@@ -337,8 +339,8 @@ void FwShaderManager::End() {
     if (!s.begun) return;
     s.begun = false;
     FwDirect3D& device = Device();
-    device.SetDepthStencilState(s.savedDepth);
-    device.SetRasterizerState(s.savedRasterizer);
+    device.SetDepthStencilState(&s.savedDepth);
+    device.SetRasterizerState(&s.savedRasterizer);
     device.SetSampler(0, s.savedSampler);
 }
 

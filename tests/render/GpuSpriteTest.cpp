@@ -169,8 +169,8 @@ TEST_F(SpritePass, DrawTexOutsideBeginRestoresTheStates) {
     ExpectQuadrants(ReadBack());  // it still drew
 
     EXPECT_FALSE(FwShaderManager::GetInstance().IsBegun());
-    EXPECT_EQ(device.GetDepthStencilState(), depth.get());
-    EXPECT_EQ(device.GetRasterizerState(), raster.get());
+    EXPECT_EQ(*device.GetDepthStencilState(), *depth);
+    EXPECT_EQ(*device.GetRasterizerState(), *raster);
     EXPECT_EQ(device.GetSampler(0), sampler.get());
     device.SetDepthStencilState(nullptr);
     device.SetRasterizerState(nullptr);
@@ -179,14 +179,34 @@ TEST_F(SpritePass, DrawTexOutsideBeginRestoresTheStates) {
 
 TEST_F(SpritePass, SecondBeginKeepsTheStatesSavedByTheFirst) {
     FwDirect3D& device = FwDirect3D::GetInstance();
-    const FwDepthStencilState* original = device.GetDepthStencilState();
-    const FwRasterizerState* originalRaster = device.GetRasterizerState();
+    const FwDepthStencilState original = *device.GetDepthStencilState();
+    const FwRasterizerState originalRaster = *device.GetRasterizerState();
     FwShaderManager& shaders = FwShaderManager::GetInstance();
     shaders.Begin(false, true);
-    const FwDepthStencilState* spriteDepth = device.GetDepthStencilState();
-    EXPECT_NE(spriteDepth, original);
+    EXPECT_NE(*device.GetDepthStencilState(), original);
     shaders.Begin(true, false);
     shaders.End();
-    EXPECT_EQ(device.GetDepthStencilState(), original);
-    EXPECT_EQ(device.GetRasterizerState(), originalRaster);
+    EXPECT_EQ(*device.GetDepthStencilState(), original);
+    EXPECT_EQ(*device.GetRasterizerState(), originalRaster);
+}
+
+// The game scene makes its depth states per frame and drops them right after
+// binding: the device must not keep pointing into the released objects.
+TEST_F(SpritePass, StatesReleasedAfterBindingStayInForce) {
+    FwDirect3D& device = FwDirect3D::GetInstance();
+    {
+        auto depth = device.CreateDepthStencilState(true, false);
+        auto raster = device.CreateRasterizerState(FwCullMode::Front, FwFillMode::Solid, true, false);
+        device.SetDepthStencilState(depth.get());
+        device.SetRasterizerState(raster.get());
+    }
+    FwShaderManager& shaders = FwShaderManager::GetInstance();
+    shaders.Begin(false, true);
+    shaders.End();
+    device.ClearDepthStencil(device.GetZBuffer().get(), 1.0f, 0);
+    EXPECT_EQ(*device.GetDepthStencilState(), (FwDepthStencilState{true, false}));
+    EXPECT_EQ(device.GetRasterizerState()->cull, FwCullMode::Front);
+    device.SetDepthStencilState(nullptr);
+    device.SetRasterizerState(nullptr);
+    EXPECT_EQ(*device.GetDepthStencilState(), FwDepthStencilState{});
 }
