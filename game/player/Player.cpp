@@ -157,4 +157,8 @@ void Player::ApplyGravity(bool floorHit, float floorDistance) {
     cameraWorld_ = viewRotation_ * MatrixTranslation(position_);
 }
 
-void Player::SetAimDistance(float distance) { aimPoint_ = position_ + forward_ * distance; }
+void Player::SetAimDistance(float distance) {
+    // !(d <= max) also catches NaN.
+    if (!(distance <= kAimMissDistance)) distance = kAimMissDistance;
+    aimPoint_ = position_ + forward_ * distance;
+}

@@ -22,6 +22,9 @@ public:
     static constexpr float kMaxFallSpeed = -1.0f;
     static constexpr float kWalkSpeed = 0.3f;
     static constexpr float kFailHeight = 150.0f;
+    // Where the crosshair points when its ray meets nothing (looking into a
+    // pit with no floor): far, but finite, so the hook still gets a direction.
+    static constexpr float kAimMissDistance = 1000.0f;
 
     // Game scene constructor: loads the collision model and sounds, warps the
     // cursor to the window centre.
@@ -44,6 +47,8 @@ public:
     // Game scene, after the floor ray: falling, landing snap, camera matrix.
     void ApplyGravity(bool floorHit, float floorDistance);
     // Game scene, after the aim ray: aim point = position + forward x distance.
+    // A miss (the largest float) or any distance beyond kAimMissDistance aims
+    // at kAimMissDistance.
     void SetAimDistance(float distance);
 
     const Vector3& GetPosition() const { return position_; }

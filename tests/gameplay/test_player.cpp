@@ -3,7 +3,10 @@
 // keys and the cursor; no GPU is needed.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "app/KeyLatch.h"
+#include "game/player/HookGun.h"
 #include "game/player/Player.h"
 #include "tests/support/FakePlatform.h"
 
@@ -179,4 +182,40 @@ TEST_F(PlayerTest, LaserHitFailsAndTheViewSinks) {
     EXPECT_TRUE(p.IsFailed());
     p.Update(Vector3(), false, false);
     EXPECT_FLOAT_EQ(p.GetPitch(), 5.0f);
+}
+
+// Looking into a pit with no floor: the aim ray meets nothing. The aim point
+// must stay finite so the hook gun still gets a direction, flies out and
+// comes back after its range, instead of freezing at the gun.
+TEST_F(PlayerTest, AimIntoNothingStaysFiniteAndTheHookStillFlies) {
+    Player p;
+    Frame(p);  // SetAimDistance(largest float)
+    const Vector3 aim = p.GetAimPoint();
+    ASSERT_TRUE(std::isfinite(aim.x) && std::isfinite(aim.y) && std::isfinite(aim.z));
+    EXPECT_NEAR(Length(aim - p.GetPosition()), Player::kAimMissDistance, 1e-2f);
+    p.SetAimDistance(std::nanf(""));
+    EXPECT_NEAR(Length(p.GetAimPoint() - p.GetPosition()), Player::kAimMissDistance, 1e-2f);
+    p.SetAimDistance(12.0f);  // a real hit is kept as it is
+    EXPECT_NEAR(Length(p.GetAimPoint() - p.GetPosition()), 12.0f, 1e-4f);
+
+    HookGun gun;
+    auto step = [&] {
+        Frame(p);
+        gun.FollowPlayer(p.GetCameraWorld(), p.GetAimPoint());
+        gun.Update(kFar, -1, p.GetForward(), false, kFar, false);
+    };
+    step();
+    EXPECT_NEAR(Length(gun.GetFlightDirection()), 1.0f, 1e-4f);
+    platform.Hold(FwKey::LButton);
+    step();
+    platform.Release(FwKey::LButton);
+    ASSERT_EQ(gun.GetState(), HookGun::kFlying);
+    int frames = 0;
+    while (gun.GetState() == HookGun::kFlying && frames < 100) {
+        step();
+        ++frames;
+    }
+    EXPECT_EQ(gun.GetState(), HookGun::kReeling) << "the hook returns after its range";
+    EXPECT_LT(frames, 40);
+    EXPECT_GT(Length(gun.GetHookPosition() - gun.GetGunPosition()), HookGun::kMaxRange - 1.0f);
 }
