@@ -1,0 +1,110 @@
+#include "app/ClearScene.h"
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+
+#include "app/CameraUtil.h"
+#include "app/SceneManager.h"
+#include "app/ScreenSprite.h"
+#include "app/StageSelect.h"
+#include "app/TitleScene.h"
+#include "framework/audio/FwAudio.h"
+#include "framework/platform/FwPlatform.h"
+#include "framework/render/FwShaderManager.h"
+#include "framework/resource/FwResourceFactory.h"
+#include "game/GameScene.h"
+
+namespace {
+const Vector3 kOrbitFocus{0.0f, 2.5f, 0.0f};
+const Vector3 kUp{0.0f, 1.0f, 0.0f};
+// The title's lighting, set again here in case a game scene changed it.
+const Vector3 kAmbientLight{0.3f, 0.3f, 0.3f};
+const Vector3 kLightDirection{1.0f, -1.0f, 0.0f};
+const Vector3 kLightColor{3.0f, 3.0f, 3.0f};
+}  // namespace
+
+ClearScene::ClearScene(int clearedStage)
+    : clearedStage_(clearedStage), logoTransform_(MatrixTranslation(0.0f, kLogoY, 0.0f)) {
+    // The game scene hid the cursor (relative mouse mode); the menu needs it.
+    FwGetPlatform().ShowCursor(true);
+
+    FwShaderManager& shaders = FwShaderManager::GetInstance();
+    shaders.SetAmbientLight(kAmbientLight);
+    shaders.SetDirectionalLightDir(Normalize(kLightDirection));
+    shaders.SetDirectionalLightColor(kLightColor);
+    shaders.UpdateLight();
+
+    FwResourceFactory& resources = FwResourceFactory::GetInstance();
+    logoTexture_ = resources.GetTexture("ClearScene/GameClearLogo.png");
+    roomModel_ = resources.GetModel("ClearScene/ClearRoom.gltf");
+    menu_ = std::make_shared<StageSelect>(clearedStage_ + 1 <= kStageCount);
+
+    if (!bgm_->IsPlaying()) bgm_->Play(true, true);
+}
+
+ClearScene::~ClearScene() {
+    if (bgm_->IsPlaying()) bgm_->Stop();
+}
+
+void ClearScene::Update() {
+    FadeIn();
+    OrbitCamera();
+    menu_->Update();
+    if (!menu_->IsAccepting()) Leave();
+}
+
+// Unlike the title, the angle advances before the position is taken.
+void ClearScene::OrbitCamera() {
+    cameraAngle_ += kOrbitDegreesPerFrame;
+    const float a = cameraAngle_ * kDegToRad;
+    cameraPos_ = Vector3{-kOrbitRadius * std::sin(a), kOrbitHeight, -kOrbitRadius * std::cos(a)};
+}
+
+// Every change waits for a full fade to black. A choice made while the scene
+// is still fading in turns the fade around where it stands instead of
+// switching at once over a half-visible screen.
+void ClearScene::Leave() {
+    if (black_ && fadeAlpha_ < 1.0f) black_ = false;
+    FadeOut();
+    if (!black_) return;
+    SceneManager::GetInstance().ChangeScene(NextScene());
+}
+
+BaseScene* ClearScene::NextScene() const {
+    switch (menu_->GetChoice()) {
+    case StageSelect::kNextStage:
+        if (clearedStage_ + 1 <= kStageCount) return new GameScene(clearedStage_ + 1);
+        return new TitleScene();
+    case StageSelect::kPlayAgain:
+        return new GameScene(clearedStage_);
+    default:
+        return new TitleScene();
+    }
+}
+
+void ClearScene::SetCamera() {
+    PublishCamera(MatrixLookAtLH(cameraPos_, kOrbitFocus, kUp), DefaultProjection());
+}
+
+void ClearScene::Draw() {
+    FwShaderManager& shaders = FwShaderManager::GetInstance();
+    shaders.SetModelShader();
+    shaders.SetWorldMatrix(Matrix::Identity());
+    shaders.DrawModel(roomModel_);
+
+    shaders.Begin(false, true);
+    DrawCentredSprite(logoTexture_, logoTransform_, kLogoWidth, kLogoHeight);
+    menu_->Draw2D();
+    DrawFade();
+    shaders.End();
+}
+
+void ClearScene::AppendTrace(nlohmann::json& frame) const {
+    nlohmann::json buttons = nlohmann::json::array();
+    for (int choice = StageSelect::kNextStage; choice < StageSelect::kButtonCount; ++choice) {
+        if (!menu_->HasButton(choice)) continue;
+        const Vector3& centre = menu_->ButtonCentre(choice);
+        buttons.push_back({centre.x, centre.y});
+    }
+    frame["menu"] = {{"choice", menu_->GetChoice()}, {"accepting", menu_->IsAccepting()}, {"buttons", buttons}};
+}
