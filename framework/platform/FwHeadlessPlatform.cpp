@@ -72,8 +72,29 @@ bool ParseLook(const std::string& token, FwPoint& look, std::string& reason) {
     return true;
 }
 
+// "mouse:X,Y" -> the client pixel the cursor is placed at.
+bool ParseMouse(const std::string& token, FwInputSpan& span, std::string& reason) {
+    if (span.mouse) {
+        reason = "more than one mouse token on the line";
+        return false;
+    }
+    std::string args = token.substr(6);
+    size_t comma = args.find(',');
+    int x = 0, y = 0;
+    if (comma == std::string::npos || !ParseInt(args.substr(0, comma), x) || !ParseInt(args.substr(comma + 1), y) ||
+        x < 0 || x >= kFwScriptClientWidth || y < 0 || y >= kFwScriptClientHeight) {
+        reason = "bad mouse token '" + token + "' (expected mouse:X,Y with X in 0.." +
+                 std::to_string(kFwScriptClientWidth - 1) + " and Y in 0.." + std::to_string(kFwScriptClientHeight - 1) +
+                 ")";
+        return false;
+    }
+    span.mouse = FwPoint{x, y};
+    return true;
+}
+
 bool ParseToken(const std::string& token, FwInputSpan& span, std::string& reason) {
     if (token.size() >= 5 && Upper(token.substr(0, 5)) == "LOOK:") return ParseLook(token, span.look, reason);
+    if (token.size() >= 6 && Upper(token.substr(0, 6)) == "MOUSE:") return ParseMouse(token, span, reason);
     std::string name = Upper(token);
     for (const TokenKey& key : kTokenKeys) {
         if (name == key.name) {
@@ -81,7 +102,7 @@ bool ParseToken(const std::string& token, FwInputSpan& span, std::string& reason
             return true;
         }
     }
-    reason = "unknown token '" + token + "' (expected W A S D SPACE R P ESC LMB RMB or look:DX,DY)";
+    reason = "unknown token '" + token + "' (expected W A S D SPACE R P ESC LMB RMB, look:DX,DY or mouse:X,Y)";
     return false;
 }
 
@@ -91,8 +112,16 @@ bool ParseLine(const std::string& line, FwInputSpan& span, std::string& reason) 
     std::string word;
     words >> word;
     if (!ParseCount(word, span.frames, reason)) return false;
+    bool looks = false;
     while (words >> word) {
         if (!ParseToken(word, span, reason)) return false;
+        if (Upper(word.substr(0, 5)) == "LOOK:") looks = true;
+    }
+    // A placed cursor and a motion in the same frames would leave it unclear
+    // where the cursor ends up.
+    if (looks && span.mouse) {
+        reason = "mouse:X,Y and look:DX,DY cannot share a line";
+        return false;
     }
     return true;
 }
@@ -165,6 +194,8 @@ void FwHeadlessPlatform::ProcessMessages() {
     ++frame_;
     held_ = SpanForFrame(frame_);
     if (!held_) return;
+    // A placed cursor stays where it was put after its line, like a real one.
+    if (held_->mouse) cursor_ = ClientToScreen(*held_->mouse);
     cursor_.x += held_->look.x;
     cursor_.y += held_->look.y;
     // Escape closes the window like the real one's key press does.

@@ -6,13 +6,15 @@
 // - Time: a virtual millisecond clock that only SleepMs advances, so the frame
 //   loop never waits and every run is deterministic (16 ms per frame).
 // - Input: a script of held tokens per frame. Each ProcessMessages call moves
-//   to the next frame's input; after the script nothing is held.
+//   to the next frame's input; after the script nothing is held. A line may
+//   place the cursor at a client pixel; it stays there afterwards.
 // - The game window is always the active window; the "window" sits at a fixed
 //   offset on a virtual desktop so screen and client coordinates differ.
 #pragma once
 
 #include <cstdint>
 #include <istream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,12 +25,18 @@ struct FwInputSpan {
     uint32_t frames = 0;      // how many frames (at least 1)
     std::vector<int> keys;    // virtual-key codes held during those frames
     FwPoint look;             // cursor motion in each of those frames
+    std::optional<FwPoint> mouse;  // client pixel the cursor is placed at in each of those frames
 };
 
+// Client area the mouse:X,Y token may place the cursor in.
+constexpr int kFwScriptClientWidth = 1280;
+constexpr int kFwScriptClientHeight = 720;
+
 // Harness: parses an input script. One span per line: "COUNT [TOKEN ...]"
-// with tokens W A S D SPACE R P ESC LMB RMB (any case) and look:DX,DY.
-// '#' starts a comment; blank lines are skipped. On a malformed line returns
-// false with "line N: reason" in error (spans is then unspecified).
+// with tokens W A S D SPACE R P ESC LMB RMB (any case), look:DX,DY and
+// mouse:X,Y (X 0..1279, Y 0..719; at most one per line, not together with
+// look). '#' starts a comment; blank lines are skipped. On a malformed line
+// returns false with "line N: reason" in error (spans is then unspecified).
 bool FwParseInputScript(std::istream& in, std::vector<FwInputSpan>& spans, std::string& error);
 
 class FwHeadlessPlatform : public FwPlatform {

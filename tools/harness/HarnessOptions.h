@@ -32,7 +32,7 @@ inline const char* HarnessUsage() {
            "  --frames N         run N frames, then exit 0 (default: the length of the --input script;\n"
            "                     one of --frames and --input is required)\n"
            "  --input FILE       input script: lines 'COUNT [TOKEN ...]', the tokens held for COUNT frames;\n"
-           "                     tokens W A S D SPACE R P ESC LMB RMB look:DX,DY; '#' starts a comment;\n"
+           "                     tokens W A S D SPACE R P ESC LMB RMB look:DX,DY mouse:X,Y; '#' starts a comment;\n"
            "                     after the script nothing is held. ESC ends the run (exit 0)\n"
            "  --stage N          start in the game scene of stage N (1 or 2) instead of the title\n"
            "  --trace FILE       write one JSON object per frame (JSON Lines)\n"
