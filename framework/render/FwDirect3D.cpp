@@ -121,6 +121,7 @@ void ApplyRasterizer(const FwRasterizerState& s) {
 struct FwDirect3D::Impl {
     bool ready = false;
     bool presentToWindow = false;
+    bool suppressed = false;  // drawing suppressed (logic-only runs)
     int width = 0;
     int height = 0;
     int viewport[4] = {0, 0, 0, 0};
@@ -279,13 +280,22 @@ void FwDirect3D::Release() {
         d.defaultSamplers[1].reset();
     }
     FwGL::EndGeneration();
+    bool suppressed = d.suppressed;
     impl_ = std::make_unique<Impl>();
     impl_->presentToWindow = presentToWindow;
+    impl_->suppressed = suppressed;
+}
+
+void FwDirect3D::SetDrawingSuppressed(bool suppressed) { impl_->suppressed = suppressed; }
+bool FwDirect3D::IsDrawingSuppressed() const { return impl_->suppressed; }
+
+void FwDirect3D::Finish() {
+    if (impl_->ready) glFinish();
 }
 
 void FwDirect3D::Present() {
     Impl& d = *impl_;
-    if (d.ready && d.presentToWindow) {
+    if (d.ready && d.presentToWindow && !d.suppressed) {
         // Scissoring would clip the blit; it is the only state that affects it.
         glDisable(GL_SCISSOR_TEST);
         glBlitNamedFramebuffer(d.backBuffer->Framebuffer(), 0, 0, 0, d.width, d.height, 0, 0, d.width, d.height,
@@ -325,7 +335,9 @@ void FwDirect3D::SetRenderTargets(FwTexture* color, FwTexture* depth) {
 }
 
 void FwDirect3D::ClearRenderTarget(FwTexture* color, float r, float g, float b, float a) {
-    if (!impl_->ready || !color || color->Framebuffer() == 0 || color->Format() != FwTextureFormat::RGBA8) return;
+    if (!impl_->ready || impl_->suppressed || !color || color->Framebuffer() == 0 ||
+        color->Format() != FwTextureFormat::RGBA8)
+        return;
     const GLfloat value[4] = {r, g, b, a};
     // A clear covers the whole target, as the game expects, whatever the scissor.
     glDisable(GL_SCISSOR_TEST);
@@ -335,7 +347,9 @@ void FwDirect3D::ClearRenderTarget(FwTexture* color, float r, float g, float b, 
 
 // The depth targets are 32-bit float without stencil, so stencil is ignored.
 void FwDirect3D::ClearDepthStencil(FwTexture* depth, float depth01, uint8_t /*stencil*/) {
-    if (!impl_->ready || !depth || depth->Framebuffer() == 0 || depth->Format() != FwTextureFormat::Depth32F) return;
+    if (!impl_->ready || impl_->suppressed || !depth || depth->Framebuffer() == 0 ||
+        depth->Format() != FwTextureFormat::Depth32F)
+        return;
     // GL clears obey the depth write mask; the clear must not depend on the
     // depth state bound at the time.
     glDepthMask(GL_TRUE);
@@ -376,7 +390,7 @@ int FwDirect3D::ImmediateBufferFor(uint32_t bytes) {
 
 void FwDirect3D::DrawVertices(FwTopology topology, uint32_t vertexCount, const void* vertices, uint32_t stride) {
     Impl& d = *impl_;
-    if (!d.ready || vertexCount == 0 || !vertices || stride == 0) return;
+    if (!d.ready || d.suppressed || vertexCount == 0 || !vertices || stride == 0) return;
     uint64_t bytes64 = static_cast<uint64_t>(vertexCount) * stride;
     if (bytes64 > UINT32_MAX) return;
     uint32_t bytes = static_cast<uint32_t>(bytes64);
@@ -419,13 +433,13 @@ void FwDirect3D::SetTopology(FwTopology topology) { impl_->topology = topology; 
 
 void FwDirect3D::Draw(uint32_t vertexCount, uint32_t startVertex) {
     const Impl& d = *impl_;
-    if (!d.ready || vertexCount == 0 || d.vertexBuffer == 0) return;
+    if (!d.ready || d.suppressed || vertexCount == 0 || d.vertexBuffer == 0) return;
     glDrawArrays(ToGL(d.topology), static_cast<GLint>(startVertex), static_cast<GLsizei>(vertexCount));
 }
 
 void FwDirect3D::DrawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) {
     const Impl& d = *impl_;
-    if (!d.ready || indexCount == 0 || d.vertexBuffer == 0 || d.indexBuffer == 0) return;
+    if (!d.ready || d.suppressed || indexCount == 0 || d.vertexBuffer == 0 || d.indexBuffer == 0) return;
     const void* offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * sizeof(uint32_t));
     glDrawElementsBaseVertex(ToGL(d.topology), static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, offset, baseVertex);
 }

@@ -66,6 +66,17 @@ public:
     void SetPresentToWindow(bool present);
     // Harness: reads the back buffer as RGBA8, top row first.
     bool ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height);
+    // Benchmarks, after a frame: waits until the rasteriser has finished every
+    // command issued so far, so the frame's time includes its drawing.
+    void Finish();
+
+    // Harness (--no-render), at any time; kept across Init and Release. While
+    // true, draws, clears and the present blit do no GL work (bindings and
+    // state objects are still recorded), so a scene's whole Frame runs at the
+    // cost of its logic. FwShaderManager defers its block uploads meanwhile.
+    // Lifting it makes the next frame draw completely from the current state.
+    void SetDrawingSuppressed(bool suppressed);
+    bool IsDrawingSuppressed() const;
 
     std::shared_ptr<FwTexture> GetBackBuffer() const;
     std::shared_ptr<FwTexture> GetZBuffer() const;

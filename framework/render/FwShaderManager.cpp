@@ -15,13 +15,18 @@
 
 namespace {
 
+FwDirect3D& Device() { return FwDirect3D::GetInstance(); }
+
 // A uniform block: CPU copy, GPU buffer, changed flag (starts set, cleared by
 // an upload). Without a device the CPU copy still works and uploads wait.
+// While drawing is suppressed an upload is deferred: the block stays changed
+// and the next shader set-up with drawing on sends it (FlushDeferred).
 template <class T>
 struct Block {
     T data{};
     FwBuffer buffer;
     bool changed = true;
+    bool deferred = false;
     uint32_t binding = 0;
 
     bool Create(uint32_t bindingPoint) {
@@ -30,8 +35,16 @@ struct Block {
     }
     void Upload() {
         if (!changed || buffer.Handle() == 0) return;
+        if (Device().IsDrawingSuppressed()) {
+            deferred = true;
+            return;
+        }
         buffer.Write(&data, sizeof(T));
         changed = false;
+        deferred = false;
+    }
+    void FlushDeferred() {
+        if (deferred) Upload();
     }
     void Bind() const {
         if (buffer.Handle() != 0) glBindBufferBase(GL_UNIFORM_BUFFER, binding, buffer.Handle());
@@ -184,8 +197,6 @@ bool VerifyProgram(GLuint program, const char* programName, const std::vector<Bl
     return ok;
 }
 
-FwDirect3D& Device() { return FwDirect3D::GetInstance(); }
-
 }  // namespace
 
 struct FwShaderManager::Impl {
@@ -216,7 +227,11 @@ struct FwShaderManager::Impl {
 
     bool Gpu() const { return modelProgram != 0 && FwGL::Live() && Device().IsReady(); }
 
-    void BindSharedBlocks() const {
+    // Camera and light are uploaded by the scenes' UpdateCamera and
+    // UpdateLight only; one deferred while drawing was suppressed goes now.
+    void BindSharedBlocks() {
+        camera.FlushDeferred();
+        light.FlushDeferred();
         camera.Bind();
         light.Bind();
     }
@@ -377,15 +392,18 @@ void FwShaderManager::DrawTex(const FwTexture* texture, float x, float y, float 
                               const Vector4* color, const Vector2& pivot) {
     if (!texture) return;
     Impl& s = *impl_;
-    bool ownPass = !s.begun;
-    if (ownPass) Begin(false, true);
-
-    FwDirect3D& device = Device();
-    device.SetTexture(0, texture);
     if (color) {
         s.sprite.data.g_color = *color;
         s.sprite.changed = true;
     }
+    FwDirect3D& device = Device();
+    // The colour is kept for later sprites either way; a pass of its own
+    // would only save and restore states.
+    if (device.IsDrawingSuppressed()) return;
+    bool ownPass = !s.begun;
+    if (ownPass) Begin(false, true);
+
+    device.SetTexture(0, texture);
     s.sprite.Upload();
 
     // An empty texture has no size to map a source rectangle against; it
@@ -467,7 +485,7 @@ void FwShaderManager::DrawModel(const FwModel* model, const Matrix* nodeMatrices
 void FwShaderManager::DrawModel(const FwModel* model, float alpha, const Matrix* nodeMatrices,
                                 size_t nodeMatrixCount) {
     Impl& s = *impl_;
-    if (!model || !s.Gpu()) return;
+    if (!model || !s.Gpu() || Device().IsDrawingSuppressed()) return;
     const std::vector<FwModelNode>& nodes = model->Nodes();
     const std::vector<FwModelMaterial>& materials = model->Materials();
     for (size_t i = 0; i < nodes.size(); ++i) {

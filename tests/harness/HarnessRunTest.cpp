@@ -1,85 +1,12 @@
 // End-to-end runs of gilded_vault_harness: the real application loop and
 // scenes on the headless platform, checked through the trace and screenshots.
-#include <gtest/gtest.h>
-#include <stb_image.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <nlohmann/json.hpp>
-#include <set>
-#include <string>
-#include <vector>
-
-namespace fs = std::filesystem;
-
-namespace {
-
-std::string HarnessPath() {
-    if (const char* env = std::getenv("GV_HARNESS"); env && *env) return env;
-    return std::string(GV_BINARY_DIR) + "/gilded_vault_harness";
-}
-
-std::string Quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-class HarnessRun : public testing::Test {
-protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("gv_harness_" + std::to_string(::getpid()) + "_" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string File(const std::string& name) const { return (dir_ / name).string(); }
-
-    std::string WriteScript(const std::string& text) const {
-        std::string path = File("input.txt");
-        std::ofstream(path) << text;
-        return path;
-    }
-
-    // Runs the harness from the repository root (it reads Data/); returns
-    // its exit code, or -1 if it did not exit normally.
-    int Run(const std::string& args) {
-        std::string command = "cd " + Quote(GV_SOURCE_DIR) + " && " + Quote(HarnessPath()) + " " + args + " 2>" +
-                              Quote(File("stderr.txt"));
-        int status = std::system(command.c_str());
-        std::ifstream err(File("stderr.txt"));
-        stderr_.assign(std::istreambuf_iterator<char>(err), {});
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    std::vector<nlohmann::json> ReadTrace() const {
-        std::vector<nlohmann::json> frames;
-        std::ifstream in(File("trace.jsonl"));
-        std::string line;
-        while (std::getline(in, line)) frames.push_back(nlohmann::json::parse(line));
-        return frames;
-    }
-
-    static bool HasEvent(const nlohmann::json& frame, const std::string& event) {
-        for (const auto& e : frame.at("events"))
-            if (e == event) return true;
-        return false;
-    }
-
-    fs::path dir_;
-    std::string stderr_;
-};
-
-}  // namespace
+// Runs that look at no pixel use --no-render, which keeps the trace the same.
+#include "HarnessFixture.h"
 
 TEST_F(HarnessRun, TitleFadesInAndAClickStartsStageOneAfterTheLeaveAnimation) {
     std::string script = WriteScript("# click in frame 5\n4\n1 LMB\n");
-    ASSERT_EQ(Run("--frames 50 --input " + Quote(script) + " --trace " + Quote(File("trace.jsonl"))), 0) << stderr_;
+    ASSERT_EQ(Run("--no-render --frames 50 --input " + Quote(script) + " --trace " + Quote(File("trace.jsonl"))), 0)
+        << stderr_;
     std::vector<nlohmann::json> frames = ReadTrace();
     ASSERT_EQ(frames.size(), 50u);
     for (size_t i = 0; i < frames.size(); ++i) ASSERT_EQ(frames[i].at("frame"), i + 1);
@@ -111,7 +38,8 @@ TEST_F(HarnessRun, TitleFadesInAndAClickStartsStageOneAfterTheLeaveAnimation) {
 
 TEST_F(HarnessRun, ScreenshotOfTheTitleIsAFullSizeImage) {
     std::string shot = File("title.png");
-    ASSERT_EQ(Run("--frames 60 --shot 60:" + Quote(shot)), 0) << stderr_;
+    // Only the shot frame is drawn; the title's image depends on nothing earlier.
+    ASSERT_EQ(Run("--no-render --frames 60 --shot 60:" + Quote(shot)), 0) << stderr_;
     int width = 0, height = 0, channels = 0;
     stbi_uc* pixels = stbi_load(shot.c_str(), &width, &height, &channels, 3);
     ASSERT_NE(pixels, nullptr) << "no readable PNG at " << shot;
@@ -128,19 +56,20 @@ TEST_F(HarnessRun, ScreenshotOfTheTitleIsAFullSizeImage) {
 
 TEST_F(HarnessRun, EscapeEndsTheRunCleanlyInItsFrame) {
     std::string script = WriteScript("3\n1 ESC\n");
-    ASSERT_EQ(Run("--frames 100 --input " + Quote(script) + " --trace " + Quote(File("trace.jsonl"))), 0) << stderr_;
+    ASSERT_EQ(Run("--no-render --frames 100 --input " + Quote(script) + " --trace " + Quote(File("trace.jsonl"))), 0)
+        << stderr_;
     // The frame in which Escape arrives does no scene work and is not traced.
     EXPECT_EQ(ReadTrace().size(), 3u);
 }
 
 TEST_F(HarnessRun, WithoutFramesTheRunLastsAsLongAsTheScript) {
     std::string script = WriteScript("7\n2 W\n");
-    ASSERT_EQ(Run("--input " + Quote(script) + " --trace " + Quote(File("trace.jsonl"))), 0) << stderr_;
+    ASSERT_EQ(Run("--no-render --input " + Quote(script) + " --trace " + Quote(File("trace.jsonl"))), 0) << stderr_;
     EXPECT_EQ(ReadTrace().size(), 9u);
 }
 
 TEST_F(HarnessRun, StageOptionStartsInTheGameScene) {
-    ASSERT_EQ(Run("--frames 2 --stage 2 --trace " + Quote(File("trace.jsonl"))), 0) << stderr_;
+    ASSERT_EQ(Run("--no-render --frames 2 --stage 2 --trace " + Quote(File("trace.jsonl"))), 0) << stderr_;
     std::vector<nlohmann::json> frames = ReadTrace();
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_TRUE(HasEvent(frames[0], "scene:game:2"));
@@ -165,7 +94,7 @@ TEST_F(HarnessRun, BadInputIsRefusedWithAClearMessage) {
 
 TEST_F(HarnessRun, AShotMissedBecauseOfEscapeIsAFailure) {
     std::string script = WriteScript("1 ESC\n");
-    EXPECT_EQ(Run("--frames 10 --input " + Quote(script) + " --shot 5:" + Quote(File("x.png"))), 1);
+    EXPECT_EQ(Run("--no-render --frames 10 --input " + Quote(script) + " --shot 5:" + Quote(File("x.png"))), 1);
     EXPECT_NE(stderr_.find("not taken"), std::string::npos) << stderr_;
     EXPECT_FALSE(fs::exists(File("x.png")));
 }

@@ -28,7 +28,7 @@ TEST(HarnessStageFile, BrokenCoordinateFileExitsNonZeroAndNamesTheLine) {
     std::ofstream(root / "Data" / "CoordinateFile" / "Stage_1.txt") << "1\n0.0,2.5\n";
 
     std::string log = (root / "stderr.txt").string();
-    std::string command = "cd '" + root.string() + "' && '" + Harness() + "' --stage 1 --frames 3 --trace trace.jsonl 2>'" +
+    std::string command = "cd '" + root.string() + "' && '" + Harness() + "' --no-render --stage 1 --frames 3 --trace trace.jsonl 2>'" +
                           log + "'";
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));

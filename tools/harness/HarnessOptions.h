@@ -19,6 +19,7 @@ struct HarnessOptions {
     std::string traceFile;
     int stage = 0;        // 0: start at the title scene
     std::vector<HarnessShot> shots;
+    bool noRender = false;  // run the logic only; shot frames are still drawn
     bool help = false;
 };
 
@@ -37,6 +38,8 @@ inline const char* HarnessUsage() {
            "  --stage N          start in the game scene of stage N (1 or 2) instead of the title\n"
            "  --trace FILE       write one JSON object per frame (JSON Lines)\n"
            "  --shot FRAME:FILE  save the frame presented in frame FRAME as a 1280x720 PNG (repeatable)\n"
+           "  --no-render        run the scenes' logic without drawing (the trace is the same); frames named\n"
+           "                     by --shot are still drawn, from the state of that frame\n"
            "  --help             show this text\n"
            "Exit codes: 0 success, 1 run-time failure (start-up, files, a shot not taken), 2 usage or script error.\n";
 }
@@ -71,6 +74,10 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
         const std::string& name = args[i];
         if (name == "--help" || name == "-h") {
             options.help = true;
+            continue;
+        }
+        if (name == "--no-render") {
+            options.noRender = true;
             continue;
         }
         bool takesValue = name == "--frames" || name == "--input" || name == "--stage" || name == "--trace" ||

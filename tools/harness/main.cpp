@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "framework/FwTrace.h"
 #include "framework/platform/FwHeadlessPlatform.h"
+#include "framework/render/FwDirect3D.h"
 #include "game/GameScene.h"
 #include "tools/harness/HarnessOptions.h"
 #include "tools/harness/HarnessRecorder.h"
@@ -29,6 +30,14 @@ bool ReadScript(const std::string& file, std::vector<FwInputSpan>& spans, std::s
         return false;
     }
     return true;
+}
+
+// --no-render: whether frame is drawn at all (only the frames of screenshots).
+bool DrawsFrame(const HarnessOptions& options, uint64_t frame) {
+    if (!options.noRender) return true;
+    for (const HarnessShot& shot : options.shots)
+        if (shot.frame == frame) return true;
+    return false;
 }
 
 int Fail(int code, const std::string& message) {
@@ -62,9 +71,18 @@ int RunHarness(HarnessOptions options) {
         int stage = options.stage;
         app.SetFirstScene([stage] { return new GameScene(stage); });
     }
-    app.SetFrameObserver([&recorder](uint64_t frame) { return recorder.OnFrame(frame); });
+    // Drawing is switched per frame: the observer runs after a frame was
+    // presented and decides for the next one.
+    FwDirect3D& device = FwDirect3D::GetInstance();
+    device.SetDrawingSuppressed(!DrawsFrame(options, 1));
+    app.SetFrameObserver([&recorder, &options, &device](uint64_t frame) {
+        bool more = recorder.OnFrame(frame);
+        device.SetDrawingSuppressed(!DrawsFrame(options, frame + 1));
+        return more;
+    });
     bool started = app.Run();
     app.SetFrameObserver({});
+    device.SetDrawingSuppressed(false);
     FwSetTraceSink({});
     FwSetPlatform(nullptr);
 
