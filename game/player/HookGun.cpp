@@ -211,19 +211,24 @@ int HookGun::LinkCount(float chainLength) {
     return count;
 }
 
-void HookGun::Draw() {
+Matrix HookGun::NextLinkWorld(const Matrix& link) {
+    static const Matrix step = MatrixRotationZ(90.0f * kDegToRad) * MatrixTranslation(0.0f, 0.0f, kLinkLength);
+    return step * link;
+}
+
+void HookGun::Draw() const {
     FwShaderManager& shaders = FwShaderManager::GetInstance();
     shaders.SetWorldMatrix(gunWorld_);
     shaders.DrawModel(bodyModel_);
 
     // Links run from the hook toward the gun, 0.5 apart, each turned 90
     // degrees about the chain against the previous one.
-    const Matrix step = MatrixRotationZ(90.0f * kDegToRad) * MatrixTranslation(0.0f, 0.0f, kLinkLength);
+    Matrix link = linkMatrix_;
     int links = LinkCount(ChainLength());
     for (int i = 0; i < links; ++i) {
-        shaders.SetWorldMatrix(linkMatrix_);
+        shaders.SetWorldMatrix(link);
         shaders.DrawModel(linkModel_);
-        linkMatrix_ = step * linkMatrix_;
+        link = NextLinkWorld(link);
     }
 
     shaders.SetWorldMatrix(hookWorld_);

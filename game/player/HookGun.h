@@ -44,8 +44,10 @@ public:
     //       and hook), jewelTaken.
     void Update(float hookDistance, int hitBox, const Vector3& playerForward, bool playerJumping,
                 float chainDistance, bool jewelTaken);
-    // Game scene 3D pass: body, chain of links from hook to gun, hook.
-    void Draw();
+    // Game scene 3D pass (twice a frame during the jewel cut-in): body,
+    // chain of links from hook to gun, hook. Changes nothing, so every call
+    // in a frame lays the same chain.
+    void Draw() const;
     // Game scene sprite pass: the crosshair.
     void Draw2D() const;
 
@@ -63,6 +65,12 @@ public:
     float GetCrosshairAlpha() const { return crosshairAlpha_; }
     // Number of chain links Draw lays for the current hook distance.
     static int LinkCount(float chainLength);
+    // World matrix of the link Draw lays at the hook end of the chain (its
+    // local +z points at the gun), set by Update.
+    const Matrix& GetFirstLinkWorld() const { return linkMatrix_; }
+    // The link after `link`, 0.5 further toward the gun and turned 90
+    // degrees about the chain (pure; Draw walks the chain with it).
+    static Matrix NextLinkWorld(const Matrix& link);
 
 private:
     void StepReady(float hookDistance);

@@ -210,3 +210,39 @@ TEST_F(HookGunTest, ReeledBoxComesAlongAndThenRestsOnTheFloor) {
     EXPECT_LT(box.GetPosition().z, startZ - 4.0f) << "the box came along with the hook";
     EXPECT_FLOAT_EQ(box.GetPosition().y, 2.5f);
 }
+
+TEST_F(HookGunTest, EveryDrawInAFrameLaysTheSameChainFromHookToGun) {
+    HookGun gun;
+    Step(gun);
+    Click(gun);
+    while (gun.GetState() == HookGun::kFlying) Step(gun);
+    ASSERT_EQ(gun.GetState(), HookGun::kAttached);
+
+    // The cut-in draws the gun twice a frame: both calls start at the hook.
+    const Matrix first = gun.GetFirstLinkWorld();
+    gun.Draw();
+    gun.Draw();
+    EXPECT_EQ(gun.GetFirstLinkWorld(), first);
+
+    const Vector3 hook = gun.GetHookPosition();
+    const Vector3 toGun = Normalize(gun.GetGunPosition() - hook);
+    const float chain = Length(gun.GetGunPosition() - hook);
+    const int links = HookGun::LinkCount(chain);
+    ASSERT_GT(links, 20);
+    Matrix link = first;
+    for (int i = 0; i < links; ++i) {
+        // Link i sits i x 0.5 from the hook on the chain, its local +z
+        // toward the gun, turned 90 degrees about the chain from the last.
+        const Vector3 expected = hook + toGun * (0.5f * i);
+        EXPECT_NEAR(Length(link.Translation() - expected), 0.0f, 1e-3f) << "link " << i;
+        EXPECT_NEAR(Dot(Normalize(TransformNormal(Vector3(0.0f, 0.0f, 1.0f), link)), toGun), 1.0f, 1e-5f) << i;
+        const Matrix next = HookGun::NextLinkWorld(link);
+        const Vector3 x0 = TransformNormal(Vector3(1.0f, 0.0f, 0.0f), link);
+        const Vector3 x1 = TransformNormal(Vector3(1.0f, 0.0f, 0.0f), next);
+        EXPECT_NEAR(Dot(x0, x1), 0.0f, 1e-5f) << i;
+        link = next;
+    }
+    // The last link lies within one link of the gun.
+    EXPECT_LE(chain - 0.5f * (links - 1), 0.5f + 1e-4f);
+    EXPECT_GT(chain - 0.5f * (links - 1), 0.0f);
+}
