@@ -38,10 +38,18 @@ bool WriteJewel(const ContentContext& ctx) {
     CMaterial gem = Glow(Mat("Sapphire", 0x3a8cff, 0.35f, 0.06f), 0x2060ff, 0.55f);
     m.materials = {gem, Glow(Mat("Table", 0x9ad0ff, 0.3f, 0.05f), 0x70b0ff, 0.8f)};
     CNode n = Node("Jewel");
-    // a brilliant cut about the jewel's centre: pavilion, girdle, crown, table
-    AddLathe(PrimFor(n, 0), {{0.0f, -1.45f}, {0.7f, -0.75f}, {1.4f, -0.05f}, {1.4f, 0.1f}, {1.1f, 0.42f}, {0.72f, 0.6f}}, 0, 0, 10,
-             false);
-    AddLathe(PrimFor(n, 1), {{0.72f, 0.6f}, {0.0f, 0.6f}}, 0, 0, 10, false);
+    // a brilliant cut about the jewel's centre: pavilion, girdle, crown, table.
+    // Every point stays within 0.95 of the centre: the hook stops 1 to 2 short
+    // of the surface it strikes and catches the jewel only within 3 of it.
+    constexpr float kScale = 0.65f;
+    auto scaled = [](std::vector<CVec2> profile) {
+        for (CVec2& q : profile) q = {q[0] * kScale, q[1] * kScale};
+        return profile;
+    };
+    AddLathe(PrimFor(n, 0),
+             scaled({{0.0f, -1.45f}, {0.7f, -0.75f}, {1.4f, -0.05f}, {1.4f, 0.1f}, {1.1f, 0.42f}, {0.72f, 0.6f}}), 0, 0,
+             10, false);
+    AddLathe(PrimFor(n, 1), scaled({{0.72f, 0.6f}, {0.0f, 0.6f}}), 0, 0, 10, false);
     m.nodes.push_back(n);
     f.WriteModel("JewelMain.gltf", m);
     return f.Ok();
