@@ -60,6 +60,8 @@ public:
     const Matrix& GetPlace() const { return place_; }
     const Matrix& GetWorld() const { return world_; }
     const std::array<FwEffectVertex, kVertexCount>& GetVertices() const { return vertices_; }
+    // GPU tests: the quad's vertex buffer (never created without a device).
+    const FwBuffer& GetBuffer() const { return buffer_; }
 
 private:
     Matrix step_;
