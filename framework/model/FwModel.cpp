@@ -54,28 +54,35 @@ void ComputeSphere(const std::vector<Vector3>& points, Vector3& center, float& r
     }
 }
 
-// A texture loaded from the folder of the model; false (texture left empty)
-// when there is no file or it does not load.
-bool LoadTexture(const std::string& directory, const std::string& file, FwTexture& texture) {
-    return !file.empty() && texture.Load(directory + file);
+// A texture from the folder of the model, shared with every material and
+// model that uses the same image (a base colour image is often the emissive
+// image too); null when there is no file or it does not load.
+std::shared_ptr<FwTexture> LoadTexture(const std::string& directory, const std::string& file) {
+    return file.empty() ? nullptr : FwTexture::LoadShared(directory + file);
 }
 
 // With the renderer's shared default texture standing in on failure.
 std::shared_ptr<FwTexture> LoadTextureOrDefault(const std::string& directory, const std::string& file) {
-    auto texture = std::make_shared<FwTexture>();
-    return LoadTexture(directory, file, *texture) ? texture : FwDirect3D::GetInstance().GetDefaultTexture();
+    std::shared_ptr<FwTexture> texture = LoadTexture(directory, file);
+    return texture ? texture : FwDirect3D::GetInstance().GetDefaultTexture();
 }
 
 // Without a fallback: an empty texture when the file is missing.
 std::shared_ptr<FwTexture> LoadTextureOrEmpty(const std::string& directory, const std::string& file) {
-    auto texture = std::make_shared<FwTexture>();
-    LoadTexture(directory, file, *texture);
-    return texture;
+    std::shared_ptr<FwTexture> texture = LoadTexture(directory, file);
+    return texture ? texture : std::make_shared<FwTexture>();
+}
+
+FwAlphaMode ToAlphaMode(const std::string& mode) {
+    if (mode == "BLEND") return FwAlphaMode::Blend;
+    if (mode == "MASK") return FwAlphaMode::Mask;
+    return FwAlphaMode::Opaque;
 }
 
 FwModelMaterial ConvertMaterial(const FwGLTFMaterial& source, const std::string& directory) {
     FwModelMaterial material;
     material.name = source.name;
+    material.alphaMode = ToAlphaMode(source.alphaMode);
     const float* c = source.baseColorFactor;
     material.baseColor = {c[0], c[1], c[2], c[3]};
     material.baseColorTexture = LoadTextureOrDefault(directory, source.baseColorTexture);
@@ -106,6 +113,20 @@ bool FwMesh::Create(const std::vector<FwMeshVertex>& vertices, const std::vector
                     const std::vector<FwMeshSubset>& subsets) {
     Release();
     subsets_ = subsets;
+    for (const FwMeshVertex& v : vertices)
+        if ((v.color >> 24) != 0xFF) opaqueVertexColors_ = false;
+    subsetCenters_.reserve(subsets.size());
+    for (const FwMeshSubset& subset : subsets) {
+        // Only indices that name a vertex count; faces past the list are skipped.
+        std::vector<Vector3> points;
+        const int64_t end = static_cast<int64_t>(subset.firstFace) + subset.faceCount;
+        for (int64_t f = std::max(subset.firstFace, 0); f < end && static_cast<size_t>(f) < faces.size(); ++f)
+            for (uint32_t index : faces[f].idx)
+                if (index < vertices.size()) points.push_back(vertices[index].position);
+        Vector3 center, extents;
+        if (!points.empty()) ComputeBox(points, center, extents);
+        subsetCenters_.push_back(center);
+    }
     if (!vertices.empty()) {
         // Without a graphics device the buffer stays empty; the CPU copies
         // below are all that collision needs.
@@ -139,10 +160,17 @@ void FwMesh::DrawSubset(int subset) const {
                                           0);
 }
 
+Vector3 FwMesh::SubsetCenter(int subset) const {
+    if (subset < 0 || static_cast<size_t>(subset) >= subsetCenters_.size()) return Vector3{};
+    return subsetCenters_[subset];
+}
+
 void FwMesh::Release() {
     vertexBuffer_.Release();
     indexBuffer_.Release();
     subsets_.clear();
+    subsetCenters_.clear();
+    opaqueVertexColors_ = true;
     positions_.clear();
     faces_.clear();
     boxCenter_ = boxExtents_ = sphereCenter_ = Vector3{};

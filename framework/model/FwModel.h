@@ -53,11 +53,20 @@ public:
     const Vector3& BoxExtents() const { return boxExtents_; }
     const Vector3& SphereCenter() const { return sphereCenter_; }
     float SphereRadius() const { return sphereRadius_; }
+    // FwShaderManager, sorting see-through subsets back to front: the centre
+    // of the box around a subset's vertices (the origin for an invalid or
+    // empty subset).
+    Vector3 SubsetCenter(int subset) const;
+    // FwShaderManager: true when every vertex colour has alpha 255, so the
+    // colours never make a pixel see-through.
+    bool OpaqueVertexColors() const { return opaqueVertexColors_; }
 
 private:
     FwBuffer vertexBuffer_;
     FwBuffer indexBuffer_;
     std::vector<FwMeshSubset> subsets_;
+    std::vector<Vector3> subsetCenters_;
+    bool opaqueVertexColors_ = true;
     Vector3 boxCenter_, boxExtents_;
     Vector3 sphereCenter_;
     float sphereRadius_ = 0.0f;
@@ -72,8 +81,13 @@ struct FwModelNode {
     std::shared_ptr<FwMesh> mesh;  // empty when the node has no mesh
 };
 
+// How a material's alpha is meant (glTF alphaMode): Opaque and Mask draw
+// among the solid parts; Blend is see-through, drawn after them.
+enum class FwAlphaMode { Opaque, Mask, Blend };
+
 struct FwModelMaterial {
     std::string name;
+    FwAlphaMode alphaMode = FwAlphaMode::Opaque;
     std::shared_ptr<FwTexture> baseColorTexture;  // default white when missing
     Vector4 baseColor{1, 1, 1, 1};
     std::shared_ptr<FwTexture> metallicRoughnessTexture;
@@ -82,6 +96,10 @@ struct FwModelMaterial {
     std::shared_ptr<FwTexture> emissiveTexture;
     Vector3 emissive{0, 0, 0};
     std::shared_ptr<FwTexture> normalTexture;  // empty texture when missing
+
+    // FwShaderManager: drawn after the model's other subsets, back to front,
+    // without depth writes (alphaMode Blend, or a base colour alpha below 1).
+    bool IsSeeThrough() const { return alphaMode == FwAlphaMode::Blend || baseColor.w < 1.0f; }
 };
 
 class FwModel {

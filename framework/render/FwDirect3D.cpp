@@ -87,10 +87,15 @@ GLuint CreateVertexArray(FwInputLayout layout) {
 }
 
 void ApplyBlend(const FwBlendState& s) {
+    // Opaque is (one, zero): the source as it is, so blending is switched
+    // off instead, which spares the rasteriser reading the target.
+    if (s.mode == 0) {
+        glDisable(GL_BLEND);
+        return;
+    }
     glEnable(GL_BLEND);
     glBlendEquation(GL_FUNC_ADD);
     switch (s.mode) {
-        case 0: glBlendFuncSeparate(GL_ONE, GL_ZERO, GL_ONE, GL_ZERO); break;
         case 2: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE, GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
         default: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
     }
@@ -517,6 +522,8 @@ void FwDirect3D::SetDepthStencilState(const FwDepthStencilState* state) {
     d.depth = &d.boundDepth;
     ApplyDepth(*d.depth);
 }
+
+const FwBlendState* FwDirect3D::GetBlendState() const { return impl_->blend; }
 
 const FwDepthStencilState* FwDirect3D::GetDepthStencilState() const { return impl_->depth; }
 

@@ -117,6 +117,7 @@ public:
     // Binding copies the state: the caller may release its object at once.
     // The getters return the device's own copy, valid until the next Set.
     void SetBlendState(const FwBlendState* state);  // null = default alpha blend
+    const FwBlendState* GetBlendState() const;
     void SetDepthStencilState(const FwDepthStencilState* state);
     const FwDepthStencilState* GetDepthStencilState() const;
     void SetRasterizerState(const FwRasterizerState* state);

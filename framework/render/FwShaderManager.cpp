@@ -2,6 +2,7 @@
 
 #include <epoxy/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -197,12 +198,27 @@ bool VerifyProgram(GLuint program, const char* programName, const std::vector<Bl
     return ok;
 }
 
+// A see-through subset waiting for the end of its model's opaque part.
+struct SeeThroughSubset {
+    size_t node;
+    int subset;
+    float viewDepth;  // of the subset's centre; larger is farther
+};
+
+// Reference shading is a program-wide choice that outlives Init and Release.
+bool g_referenceShading = false;
+
 }  // namespace
 
 struct FwShaderManager::Impl {
-    GLuint modelProgram = 0;
+    GLuint modelProgram = 0;  // the general model shader
     GLuint effectProgram = 0;
     GLuint spriteProgram = 0;
+    // Specialised model shaders by ModelFeature set, linked on first use;
+    // one that fails to link falls back to the general shader.
+    GLuint modelVariants[FwShaders::ModelFeature::Count] = {};
+    GLuint currentProgram = 0;  // what glUseProgram last bound through this class
+    GLuint materialProgram = 0;  // the model program of the material bound last
 
     Block<FwCbObject> object;
     Block<FwCbMaterial> material;
@@ -217,6 +233,8 @@ struct FwShaderManager::Impl {
     std::shared_ptr<FwSamplerState> linearWrap;
     std::shared_ptr<FwDepthStencilState> spriteDepth;  // no test, no write
     std::shared_ptr<FwRasterizerState> spriteRasterizer;  // no culling
+    std::shared_ptr<FwBlendState> opaqueBlend;             // solid subsets
+    std::vector<SeeThroughSubset> seeThrough;              // DrawModel's scratch list
 
     bool begun = false;
     // Saved by value: the device hands out its own copy of the bound state,
@@ -235,20 +253,77 @@ struct FwShaderManager::Impl {
         camera.Bind();
         light.Bind();
     }
-    void BindMaterial(const FwModelMaterial& m, float alpha) {
+    void UseProgram(GLuint program) {
+        if (program == currentProgram) return;
+        glUseProgram(program);
+        currentProgram = program;
+    }
+    // The model shader for a feature set: the general one in reference
+    // shading, else the specialised one (linked on first use).
+    GLuint ModelProgram(uint32_t features) {
+        if (g_referenceShading) return modelProgram;
+        GLuint& program = modelVariants[features];
+        if (program == 0) {
+            program = LinkProgram(FwShaders::ModelVertex(), FwShaders::ModelFragment(features), "model variant");
+            if (program == 0) program = modelProgram;
+        }
+        return program;
+    }
+    // Binds a material's constants, textures and model shader; solid as
+    // IsSolid tells for the subset.
+    void BindMaterial(const FwModelMaterial& m, float alpha, bool solid) {
         material.data.baseColor = {m.baseColor.x, m.baseColor.y, m.baseColor.z, m.baseColor.w * alpha};
         material.data.emissive = m.emissive;
         material.data.metallic = m.metallic;
         material.data.roughness = m.roughness;
         material.changed = true;
         material.Upload();
-        Device().SetTexture(0, OrDefault(m.baseColorTexture));
-        Device().SetTexture(1, OrDefault(m.emissiveTexture));
-        Device().SetTexture(2, OrDefault(m.metallicRoughnessTexture));
+        const FwTexture* base = OrDefault(m.baseColorTexture);
+        const FwTexture* emissive = OrDefault(m.emissiveTexture);
+        const FwTexture* metalRough = OrDefault(m.metallicRoughnessTexture);
+        uint32_t features = Features(base, emissive, metalRough, m.emissive);
+        // The alpha test cannot discard a colour of alpha 1 under a
+        // threshold below it; without the test the rasteriser may reject
+        // hidden pixels before shading them.
+        if (solid && object.data.g_AlphaTestThreshold < 0.5f) features |= FwShaders::ModelFeature::NoAlphaTest;
+        materialProgram = ModelProgram(features);
+        UseProgram(materialProgram);
+        // A specialised shader reads only the units it samples.
+        using namespace FwShaders::ModelFeature;
+        const bool all = g_referenceShading;
+        if (all || (features & BaseTexture)) Device().SetTexture(0, base);
+        if (all || (features & EmissiveTexture)) Device().SetTexture(1, emissive);
+        if (all || (features & MetalRoughTexture)) Device().SetTexture(2, metalRough);
+    }
+    // What a material needs of the model shader: a texture that is the
+    // white default reads as 1 and is left out, as is an emissive term whose
+    // factor is zero; point lights and fog only when the scene has them.
+    uint32_t Features(const FwTexture* base, const FwTexture* emissive, const FwTexture* metalRough,
+                      const Vector3& emissiveFactor) const {
+        using namespace FwShaders::ModelFeature;
+        const FwTexture* white = Device().GetDefaultTexture().get();
+        uint32_t features = 0;
+        if (base != white) features |= BaseTexture;
+        if (metalRough != white) features |= MetalRoughTexture;
+        if (emissiveFactor.x != 0.0f || emissiveFactor.y != 0.0f || emissiveFactor.z != 0.0f) {
+            features |= EmissiveFactor;
+            if (emissive != white) features |= emissive == base ? EmissiveIsBase : EmissiveTexture;
+        }
+        if (light.data.g_PL_Num > 0) features |= PointLights;
+        if (camera.data.g_DistanceFogEnable != 0) features |= Fog;
+        return features;
     }
     static const FwTexture* OrDefault(const std::shared_ptr<FwTexture>& texture) {
         if (texture && !texture->IsEmpty()) return texture.get();
         return Device().GetDefaultTexture().get();
+    }
+    // Whether blending can be off for a subset without changing its pixels:
+    // under the alpha blend, a colour whose alpha is exactly 1 everywhere
+    // (material, alpha factor, every texel of the base image and every
+    // vertex colour) replaces the target as it would unblended.
+    static bool IsSolid(const FwModelMaterial& m, float alpha, const FwMesh& mesh) {
+        return alpha == 1.0f && m.baseColor.w == 1.0f && OrDefault(m.baseColorTexture)->IsOpaque() &&
+               mesh.OpaqueVertexColors();
     }
 };
 
@@ -286,6 +361,7 @@ bool FwShaderManager::Init() {
     s.linearWrap = device.CreateSamplerState(1, 0, false);
     s.spriteDepth = device.CreateDepthStencilState(false, false);
     s.spriteRasterizer = device.CreateRasterizerState(FwCullMode::None, FwFillMode::Solid, true, false);
+    s.opaqueBlend = device.CreateBlendState(0);
     ok = ok && s.pointWrap && s.linearWrap && s.spriteDepth && s.spriteRasterizer;
 
     std::string report;
@@ -303,6 +379,8 @@ void FwShaderManager::Release() {
     if (FwGL::Live()) {
         for (GLuint program : {s.modelProgram, s.effectProgram, s.spriteProgram})
             if (program) glDeleteProgram(program);
+        for (GLuint program : s.modelVariants)
+            if (program && program != s.modelProgram) glDeleteProgram(program);
     }
     impl_ = std::make_unique<Impl>();  // buffers and states go with the old copy
 }
@@ -343,7 +421,7 @@ void FwShaderManager::Begin(bool linear, bool depthOff) {
     device.SetRasterizerState(s.spriteRasterizer.get());
 
     if (!s.Gpu()) return;
-    glUseProgram(s.spriteProgram);
+    s.UseProgram(s.spriteProgram);
     device.SetInputLayout(FwInputLayout::Sprite20);
     s.sprite.Bind();
     s.projection.Bind();
@@ -358,6 +436,9 @@ void FwShaderManager::End() {
     device.SetRasterizerState(&s.savedRasterizer);
     device.SetSampler(0, s.savedSampler);
 }
+
+void FwShaderManager::SetReferenceShading(bool reference) { g_referenceShading = reference; }
+bool FwShaderManager::IsReferenceShading() const { return g_referenceShading; }
 
 bool FwShaderManager::IsBegun() const { return impl_->begun; }
 
@@ -400,6 +481,11 @@ void FwShaderManager::DrawTex(const FwTexture* texture, float x, float y, float 
     // The colour is kept for later sprites either way; a pass of its own
     // would only save and restore states.
     if (device.IsDrawingSuppressed()) return;
+    // Under alpha or additive blending a sprite of alpha 0 (or below, which
+    // the target clamps to 0) leaves every pixel as it was: the faded-out
+    // full-screen fade would otherwise cost a whole screen of pixels.
+    const FwBlendState* blend = device.GetBlendState();
+    if (!g_referenceShading && s.sprite.data.g_color.w <= 0.0f && blend && blend->mode != 0) return;
     bool ownPass = !s.begun;
     if (ownPass) Begin(false, true);
 
@@ -469,7 +555,7 @@ void FwShaderManager::UpdateLight() { impl_->light.Upload(); }
 void FwShaderManager::SetModelShader() {
     Impl& s = *impl_;
     if (!s.Gpu()) return;
-    glUseProgram(s.modelProgram);
+    s.UseProgram(s.modelProgram);
     Device().SetInputLayout(FwInputLayout::Model36);
     s.object.Bind();
     s.material.Bind();
@@ -485,28 +571,89 @@ void FwShaderManager::DrawModel(const FwModel* model, const Matrix* nodeMatrices
 void FwShaderManager::DrawModel(const FwModel* model, float alpha, const Matrix* nodeMatrices,
                                 size_t nodeMatrixCount) {
     Impl& s = *impl_;
-    if (!model || !s.Gpu() || Device().IsDrawingSuppressed()) return;
+    FwDirect3D& device = Device();
+    if (!model || !s.Gpu() || device.IsDrawingSuppressed()) return;
     const std::vector<FwModelNode>& nodes = model->Nodes();
     const std::vector<FwModelMaterial>& materials = model->Materials();
+    auto nodeWorld = [&](size_t i) {
+        return (nodeMatrices && i < nodeMatrixCount ? nodeMatrices[i] : nodes[i].matrix) * s.world;
+    };
+    auto uploadWorld = [&](const Matrix& world) {
+        s.object.data.g_mW = world;
+        s.object.changed = true;
+        s.object.Upload();
+    };
+    // -1, or an index the material list does not have (a model without
+    // materials records 0): such a subset draws with the bound material.
+    auto materialOf = [&](const FwMeshSubset& subset) -> const FwModelMaterial* {
+        int32_t m = subset.materialIndex;
+        return m >= 0 && static_cast<size_t>(m) < materials.size() ? &materials[m] : nullptr;
+    };
+
+    // With the full alpha the model's see-through subsets wait for the end;
+    // a model drawn faded keeps its file order and the caller's states.
+    const bool sortSeeThrough = alpha >= 1.0f;
+    // Blending may be switched off per solid subset under the default alpha
+    // blend only; the caller's blend comes back after the model.
+    const FwBlendState callerBlend = device.GetBlendState() ? *device.GetBlendState() : FwBlendState{};
+    const bool dropBlend = !g_referenceShading && callerBlend.mode == 1 && s.opaqueBlend;
+    bool blendDropped = false;
+    s.seeThrough.clear();
+
     for (size_t i = 0; i < nodes.size(); ++i) {
         const FwModelNode& node = nodes[i];
         if (!node.mesh) continue;
-        node.mesh->SetToDevice();
-        const Matrix& local = nodeMatrices && i < nodeMatrixCount ? nodeMatrices[i] : node.matrix;
-        s.object.data.g_mW = local * s.world;
-        s.object.changed = true;
-        s.object.Upload();
-
+        bool placed = false;
         const std::vector<FwMeshSubset>& subsets = node.mesh->Subsets();
         for (size_t k = 0; k < subsets.size(); ++k) {
             if (subsets[k].faceCount <= 0) continue;
-            // -1, or an index the material list does not have (a model
-            // without materials records 0): draw with the bound material.
-            int32_t m = subsets[k].materialIndex;
-            if (m >= 0 && static_cast<size_t>(m) < materials.size()) s.BindMaterial(materials[m], alpha);
+            const FwModelMaterial* material = materialOf(subsets[k]);
+            if (sortSeeThrough && material && material->IsSeeThrough()) {
+                s.seeThrough.push_back({i, static_cast<int>(k), 0.0f});
+                continue;
+            }
+            if (!placed) {
+                node.mesh->SetToDevice();
+                uploadWorld(nodeWorld(i));
+                placed = true;
+            }
+            const bool solid = material && Impl::IsSolid(*material, alpha, *node.mesh);
+            if (material) s.BindMaterial(*material, alpha, solid);
+            else s.UseProgram(s.materialProgram ? s.materialProgram : s.modelProgram);
+            if (dropBlend && solid != blendDropped) {
+                device.SetBlendState(solid ? s.opaqueBlend.get() : &callerBlend);
+                blendDropped = solid;
+            }
             node.mesh->DrawSubset(static_cast<int>(k));
         }
     }
+    if (blendDropped) device.SetBlendState(&callerBlend);
+    if (s.seeThrough.empty()) return;
+
+    // Farthest first by the depth of each subset's centre in view space;
+    // they test against the depth buffer but leave it as it is.
+    const Matrix& view = s.camera.data.g_mV;
+    for (SeeThroughSubset& entry : s.seeThrough)
+        entry.viewDepth =
+            TransformCoord(nodes[entry.node].mesh->SubsetCenter(entry.subset), nodeWorld(entry.node) * view).z;
+    std::stable_sort(s.seeThrough.begin(), s.seeThrough.end(),
+                     [](const SeeThroughSubset& a, const SeeThroughSubset& b) { return a.viewDepth > b.viewDepth; });
+    const FwDepthStencilState callerDepth =
+        device.GetDepthStencilState() ? *device.GetDepthStencilState() : FwDepthStencilState{};
+    const FwDepthStencilState noDepthWrite{callerDepth.depthTest, false};
+    device.SetDepthStencilState(&noDepthWrite);
+    size_t placedNode = nodes.size();
+    for (const SeeThroughSubset& entry : s.seeThrough) {
+        const FwMesh& mesh = *nodes[entry.node].mesh;
+        if (entry.node != placedNode) {
+            mesh.SetToDevice();
+            uploadWorld(nodeWorld(entry.node));
+            placedNode = entry.node;
+        }
+        s.BindMaterial(*materialOf(mesh.Subsets()[entry.subset]), alpha, false);
+        mesh.DrawSubset(entry.subset);
+    }
+    device.SetDepthStencilState(&callerDepth);
 }
 
 // ---- effect shader ----
@@ -514,7 +661,7 @@ void FwShaderManager::DrawModel(const FwModel* model, float alpha, const Matrix*
 void FwShaderManager::SetEffectShader() {
     Impl& s = *impl_;
     if (!s.Gpu()) return;
-    glUseProgram(s.effectProgram);
+    s.UseProgram(s.effectProgram);
     Device().SetInputLayout(FwInputLayout::Effect36);
     s.perObject.Bind();
     s.BindSharedBlocks();

@@ -77,6 +77,12 @@ public:
     // Draws every mesh node: node world = (nodeMatrices[i] when given and
     // i < count, else the node's own matrix) x world. alpha scales every
     // material's alpha (and the lit colour). A null model draws nothing.
+    // With alpha 1 the see-through subsets (FwModelMaterial::IsSeeThrough)
+    // follow all the others, farthest first, without depth writes; with
+    // alpha below 1 every subset is drawn in file order with the states the
+    // caller set. Each material gets a model shader specialised to what it
+    // uses, and solid subsets under the default alpha blend are drawn with
+    // blending off; neither changes a pixel.
     void DrawModel(const FwModel* model, const Matrix* nodeMatrices = nullptr, size_t nodeMatrixCount = 0);
     void DrawModel(const FwModel* model, float alpha, const Matrix* nodeMatrices = nullptr,
                    size_t nodeMatrixCount = 0);
@@ -85,6 +91,14 @@ public:
     void SetEffectShader();
     // Writes g_mW of cbPerObject and uploads it.
     void SetEffectWorld(const Matrix& world);
+
+    // Tests and the harness (--reference-shaders), at any time; kept across
+    // Init and Release. True draws every model with the general model shader
+    // and leaves out the shortcuts that must not change a pixel (specialised
+    // shaders, blending off for solid subsets, skipping invisible sprites),
+    // so images of both paths can be compared. Off by default.
+    void SetReferenceShading(bool reference);
+    bool IsReferenceShading() const;
 
     // Init and GPU tests: compares the uniform block offsets and sizes the GL
     // programs report with the CPU structs; false (and the mismatches in

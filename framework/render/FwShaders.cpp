@@ -89,8 +89,13 @@ void main() {
 )";
 }
 
-std::string ModelFragment() {
-    return std::string(kVersion) + kCameraLight + kObject + R"(
+}  // namespace FwShaders
+
+namespace {
+
+// Declarations and helpers shared by the general and the specialised model
+// fragment shaders.
+const char kModelFragmentCommon[] = R"(
 struct Material {
     vec4 baseColor;
     vec3 emissive;
@@ -124,7 +129,91 @@ vec3 Shade(vec3 N, vec3 V, vec3 L, vec3 lightColor, vec3 D, vec3 S, float P, flo
     return diffuse + specular;
 }
 
+)";
+
+// The specialised main: the general one's statements in the same order and
+// form (so the compiler emits the same arithmetic), with what a feature set
+// leaves out replaced by the value the default would give.
+const char kModelFragmentSpecialised[] = R"(
 void main() {
+    vec4 B = g_Material.baseColor;
+#if BASE_TEXTURE
+    vec4 base = texture(g_baseTex, v_uv);
+    vec4 col = base * B * v_color;
+#else
+    vec4 col = B * v_color;
+#endif
+#if !NO_ALPHA_TEST
+    if (g_AlphaTestThreshold >= col.a) discard;
+#endif
+
+    vec3 toCam = g_CamPos - v_world;
+    float dist = length(toCam);
+    vec3 V = dist > 0.0 ? toCam / dist : vec3(0.0);
+
+    vec3 rgb;
+    if (g_LightEnable == 0) {
+        rgb = col.rgb * B.a;
+    } else {
+        vec3 N = safeNormalize(v_normal);
+#if METAL_ROUGH_TEXTURE
+        vec4 mr = texture(g_mrTex, v_uv);
+        float metallic = mr.b * g_Material.metallic;
+        float roughness = mr.g * g_Material.roughness;
+#else
+        float metallic = g_Material.metallic;
+        float roughness = g_Material.roughness;
+#endif
+        vec3 D = col.rgb * (1.0 - metallic);
+        vec3 S = vec3(0.04) + metallic * (col.rgb - vec3(0.04));
+        float P = exp2(13.0 * (1.0 - roughness));
+        float K = (P + 2.0) * 0.159155;
+
+        vec3 acc = Shade(N, V, -g_DL_Dir, g_DL_Color, D, S, P, K) * B.a;
+#if POINT_LIGHTS
+        int count = min(g_PL_Num, 100);
+        for (int i = 0; i < count; ++i) {
+            vec3 Lv = g_PL[i].position - v_world;
+            float d = length(Lv);
+            if (d > 0.0 && d < g_PL[i].radius) {
+                float a = saturate(1.0 - d / g_PL[i].radius);
+                acc += Shade(N, V, Lv / d, a * g_PL[i].color, D, S, P, K) * B.a;
+            }
+        }
+#endif
+        acc += col.rgb * g_AmbientLight * B.a;
+#if EMISSIVE_FACTOR
+#if EMISSIVE_IS_BASE
+        vec3 emissive = base.rgb * g_Material.emissive;
+#elif EMISSIVE_TEXTURE
+        vec3 emissive = texture(g_emissiveTex, v_uv).rgb * g_Material.emissive;
+#else
+        vec3 emissive = g_Material.emissive;
+#endif
+        rgb = acc + emissive * B.a;
+#else
+        rgb = acc;
+#endif
+    }
+
+#if FOG
+    if (g_DistanceFogEnable != 0) {
+        float f = min(1.0, exp(-dist * g_DistanceFogDensity));
+        rgb = g_DistanceFogColor + f * (rgb - g_DistanceFogColor);
+    }
+#endif
+    o_color = vec4(rgb, col.a);
+}
+)";
+
+const char* Flag(uint32_t features, uint32_t bit) { return (features & bit) ? " 1\n" : " 0\n"; }
+
+}  // namespace
+
+namespace FwShaders {
+
+std::string ModelFragment() {
+    return std::string(kVersion) + kCameraLight + kObject + kModelFragmentCommon + R"(void main() {
     vec4 B = g_Material.baseColor;
     vec4 col = texture(g_baseTex, v_uv) * B * v_color;
     if (g_AlphaTestThreshold >= col.a) discard;
@@ -169,6 +258,22 @@ void main() {
     o_color = vec4(rgb, col.a);
 }
 )";
+}
+
+std::string ModelFragment(uint32_t features) {
+    using namespace ModelFeature;
+    // A base-sample emissive needs the base sample; without it the emissive
+    // image is sampled on its own.
+    if (!(features & BaseTexture) && (features & EmissiveIsBase))
+        features = (features & ~EmissiveIsBase) | EmissiveTexture;
+    std::string defines = std::string("#define BASE_TEXTURE") + Flag(features, BaseTexture) +
+                          "#define METAL_ROUGH_TEXTURE" + Flag(features, MetalRoughTexture) +
+                          "#define EMISSIVE_FACTOR" + Flag(features, EmissiveFactor) +
+                          "#define EMISSIVE_TEXTURE" + Flag(features, EmissiveTexture) +
+                          "#define EMISSIVE_IS_BASE" + Flag(features, EmissiveIsBase) +
+                          "#define POINT_LIGHTS" + Flag(features, PointLights) + "#define FOG" + Flag(features, Fog) +
+                          "#define NO_ALPHA_TEST" + Flag(features, NoAlphaTest);
+    return std::string(kVersion) + defines + kCameraLight + kObject + kModelFragmentCommon + kModelFragmentSpecialised;
 }
 
 std::string EffectVertex() {

@@ -5,7 +5,12 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <memory>
+#include <vector>
 
 #include "framework/render/FwGLState.h"
 
@@ -27,7 +32,83 @@ struct StbFree {
     void operator()(stbi_uc* p) const { stbi_image_free(p); }
 };
 
+bool AllOpaque(const uint8_t* rgba, size_t texels) {
+    for (size_t i = 0; i < texels; ++i)
+        if (rgba[i * 4 + 3] != 255) return false;
+    return true;
+}
+
+bool ReadFile(const std::string& path, std::vector<uint8_t>& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    return !in.bad();
+}
+
+// FNV-1a, 64 bits: with the byte count, what identifies a file's content in
+// the shared-texture cache.
+uint64_t ContentHash(const std::vector<uint8_t>& bytes) {
+    uint64_t hash = 14695981039346656037ull;
+    for (uint8_t b : bytes) hash = (hash ^ b) * 1099511628211ull;
+    return hash;
+}
+
+// LoadShared's cache. Entries do not keep textures alive; one from an older
+// device generation names a GL texture of a context that is gone and is
+// never handed out again.
+struct SharedEntry {
+    std::weak_ptr<FwTexture> texture;
+    uint32_t generation = 0;
+};
+std::map<std::string, SharedEntry>& SharedByPath() {
+    static std::map<std::string, SharedEntry> cache;
+    return cache;
+}
+std::map<std::pair<uint64_t, size_t>, SharedEntry>& SharedByContent() {
+    static std::map<std::pair<uint64_t, size_t>, SharedEntry> cache;
+    return cache;
+}
+std::shared_ptr<FwTexture> Lookup(const SharedEntry* entry) {
+    if (!entry || entry->generation != FwGL::Generation()) return nullptr;
+    std::shared_ptr<FwTexture> texture = entry->texture.lock();
+    return texture && !texture->IsEmpty() ? texture : nullptr;
+}
+template <class Map, class Key>
+const SharedEntry* Find(const Map& map, const Key& key) {
+    auto it = map.find(key);
+    return it == map.end() ? nullptr : &it->second;
+}
+
 }  // namespace
+
+std::shared_ptr<FwTexture> FwTexture::LoadShared(const std::string& path) {
+    if (path.empty() || !FwGL::Live()) return nullptr;
+    const std::string key = std::filesystem::path(path).lexically_normal().generic_string();
+    if (auto texture = Lookup(Find(SharedByPath(), key))) return texture;
+
+    std::vector<uint8_t> bytes;
+    if (!ReadFile(path, bytes) || bytes.empty()) return nullptr;
+    const std::pair<uint64_t, size_t> content{ContentHash(bytes), bytes.size()};
+    std::shared_ptr<FwTexture> texture = Lookup(Find(SharedByContent(), content));
+    if (!texture) {
+        int width = 0, height = 0, channels = 0;
+        std::unique_ptr<stbi_uc, StbFree> pixels(
+            stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &width, &height, &channels, 4));
+        texture = std::make_shared<FwTexture>();
+        if (!pixels || !texture->CreateFromPixels(width, height, pixels.get())) return nullptr;
+        texture->path_ = path;
+        SharedByContent()[content] = {texture, FwGL::Generation()};
+    }
+    SharedByPath()[key] = {texture, FwGL::Generation()};
+    return texture;
+}
+
+bool FwTexture::EnsureTarget(int width, int height, FwTextureFormat format) {
+    if (!IsEmpty() && bottomUp_ && width_ == width && height_ == height && format_ == format &&
+        FwGL::Owns(generation_))
+        return true;
+    return CreateTarget(width, height, format);
+}
 
 FwTexture::~FwTexture() { Release(); }
 
@@ -73,6 +154,7 @@ bool FwTexture::CreateFromPixels(int width, int height, const uint8_t* rgba) {
     height_ = height;
     format_ = FwTextureFormat::RGBA8;
     bottomUp_ = false;
+    opaque_ = AllOpaque(rgba, static_cast<size_t>(width) * height);
     generation_ = FwGL::Generation();
     return true;
 }
@@ -121,5 +203,6 @@ void FwTexture::Release() {
     format_ = FwTextureFormat::None;
     path_.clear();
     bottomUp_ = false;
+    opaque_ = false;
     generation_ = 0;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 enum class FwTextureFormat { None, RGBA8, Depth32F };
@@ -25,7 +26,17 @@ public:
     bool CreateFromPixels(int width, int height, const uint8_t* rgba);
     // Creates an empty colour (RGBA8) or depth (32-bit float) target.
     bool CreateTarget(int width, int height, FwTextureFormat format);
+    // Owners of targets needed only now and then (the game scene's cut-in),
+    // right before using it: creates the target unless it already is one of
+    // that size and format. True when the target is ready.
+    bool EnsureTarget(int width, int height, FwTextureFormat format);
     void Release();
+
+    // Model loading: the image file at path, shared with every other caller
+    // that asked for the same path or for a file of the same content while
+    // the device lives (one decode and upload per image). Null when the file
+    // does not load.
+    static std::shared_ptr<FwTexture> LoadShared(const std::string& path);
 
     bool IsEmpty() const { return handle_ == 0; }
     uint32_t Handle() const { return handle_; }      // GL texture name
@@ -39,6 +50,9 @@ public:
     // pass flips v for such textures; images (Load, CreateFromPixels) are
     // stored top row first, v = 0 at the image's top as in the game's data.
     bool BottomUp() const { return bottomUp_; }
+    // True for images whose every texel has alpha 255 (what the model shader
+    // samples from them is then opaque); false for targets and empty textures.
+    bool IsOpaque() const { return opaque_; }
 
 private:
     uint32_t handle_ = 0;
@@ -48,5 +62,6 @@ private:
     FwTextureFormat format_ = FwTextureFormat::None;
     std::string path_;
     bool bottomUp_ = false;
+    bool opaque_ = false;
     uint32_t generation_ = 0;  // device generation that created handle_
 };

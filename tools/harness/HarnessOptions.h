@@ -20,6 +20,7 @@ struct HarnessOptions {
     int stage = 0;        // 0: start at the title scene
     std::vector<HarnessShot> shots;
     bool noRender = false;  // run the logic only; shot frames are still drawn
+    bool referenceShaders = false;  // the general model shader, no pixel-neutral shortcuts
     bool help = false;
 };
 
@@ -40,6 +41,8 @@ inline const char* HarnessUsage() {
            "  --shot FRAME:FILE  save the frame presented in frame FRAME as a 1280x720 PNG (repeatable)\n"
            "  --no-render        run the scenes' logic without drawing (the trace is the same); frames named\n"
            "                     by --shot are still drawn, from the state of that frame\n"
+           "  --reference-shaders  draw models with the general shader and without the shortcuts that\n"
+           "                     leave pixels unchanged (for comparing images)\n"
            "  --help             show this text\n"
            "Exit codes: 0 success, 1 run-time failure (start-up, files, a shot not taken), 2 usage or script error.\n";
 }
@@ -76,8 +79,8 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
             options.help = true;
             continue;
         }
-        if (name == "--no-render") {
-            options.noRender = true;
+        if (name == "--no-render" || name == "--reference-shaders") {
+            (name == "--no-render" ? options.noRender : options.referenceShaders) = true;
             continue;
         }
         bool takesValue = name == "--frames" || name == "--input" || name == "--stage" || name == "--trace" ||

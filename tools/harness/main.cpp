@@ -9,6 +9,7 @@
 #include "framework/FwTrace.h"
 #include "framework/platform/FwHeadlessPlatform.h"
 #include "framework/render/FwDirect3D.h"
+#include "framework/render/FwShaderManager.h"
 #include "game/GameScene.h"
 #include "tools/harness/HarnessOptions.h"
 #include "tools/harness/HarnessRecorder.h"
@@ -75,6 +76,7 @@ int RunHarness(HarnessOptions options) {
     // presented and decides for the next one.
     FwDirect3D& device = FwDirect3D::GetInstance();
     device.SetDrawingSuppressed(!DrawsFrame(options, 1));
+    FwShaderManager::GetInstance().SetReferenceShading(options.referenceShaders);
     app.SetFrameObserver([&recorder, &options, &device](uint64_t frame) {
         bool more = recorder.OnFrame(frame);
         device.SetDrawingSuppressed(!DrawsFrame(options, frame + 1));
