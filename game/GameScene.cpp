@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "app/ClearScene.h"
 #include "app/SceneManager.h"
 #include "app/TitleScene.h"
 #include "framework/audio/FwAudio.h"
@@ -11,14 +12,29 @@
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwResourceFactory.h"
+#include "game/Jewel.h"
+#include "game/ShowCase.h"
 #include "game/Stage.h"
+#include "game/StagingManager.h"
+#include "game/Window.h"
 #include "game/gimmick/Box.h"
+#include "game/gimmick/Button.h"
+#include "game/gimmick/Door.h"
+#include "game/gimmick/HookEffect.h"
+#include "game/gimmick/Laser.h"
+#include "game/gimmick/TimeDoor.h"
 #include "game/player/HookGun.h"
+#include "game/player/OperationGuide.h"
 #include "game/player/Player.h"
 
 namespace {
 constexpr float kFar = kFloatMax;
 constexpr int kKeyP = 0x50;
+// Broad-phase radius of a laser's blocking ray: everything within 100 + 15
+// of the beam start may stop the beam.
+constexpr float kLaserRayRadius = 100.0f;
+// Stage-number test for the operation guide: only the first stage teaches.
+constexpr int kGuideStage = 1;
 const Vector3 kUp(0.0f, 1.0f, 0.0f);
 const Vector3 kDown(0.0f, -1.0f, 0.0f);
 
@@ -69,39 +85,88 @@ GameScene::GameScene(int stage) : stageNumber_(stage) {
         FwGetPlatform().MessageBox(text, "Gilded Vault: stage file error", FwMessageIcon::Error);
     }
 
+    hookEffects_ = std::make_shared<HookEffectManager>();
+    staging_ = std::make_shared<StagingManager>();
+
     sceneColor_.CreateTarget(1280, 720, FwTextureFormat::RGBA8);
     sceneDepth_.CreateTarget(1280, 720, FwTextureFormat::Depth32F);
 
     gameMusic_ = res.GetSound("GameBGM.wav", 0.05f, false);
-    if (gameMusic_) gameMusic_->Play(true, true);
+    gameMusic_->Play(true, true);
 }
 
 GameScene::~GameScene() {
-    if (gameMusic_) gameMusic_->Stop();
+    gameMusic_->Stop();
     sceneColor_.Release();
     sceneDepth_.Release();
 }
 
 void GameScene::BuildFromLayout(const StageLayout& layout) {
-    layout_ = layout;
     boxes_.reserve(layout.boxes.size());
-    for (const StageBoxRecord& rec : layout.boxes) {
-        boxes_.push_back(std::make_shared<Box>(rec.position, rec.index));
-    }
+    for (const StageBoxRecord& rec : layout.boxes) boxes_.push_back(std::make_shared<Box>(rec.position, rec.index));
+    pushingDoors_.reserve(layout.pushingDoors.size());
+    for (const StageDoorRecord& rec : layout.pushingDoors)
+        pushingDoors_.push_back(
+            std::make_shared<Gimmick_PushingDoor>(rec.buttonPosition, rec.doorPosition, rec.doorYawDeg));
+    returnDoors_.reserve(layout.returnDoors.size());
+    for (const StageDoorRecord& rec : layout.returnDoors)
+        returnDoors_.push_back(
+            std::make_shared<Gimmick_ReturnDoor>(rec.buttonPosition, rec.doorPosition, rec.doorYawDeg));
+    windows_.reserve(layout.windows.size());
+    for (const StageWindowRecord& rec : layout.windows)
+        windows_.push_back(std::make_shared<Window>(rec.position, rec.scale, rec.yawDeg));
+    timeDoors_.reserve(layout.timeDoors.size());
+    for (const StageTimeDoorRecord& rec : layout.timeDoors)
+        timeDoors_.push_back(std::make_shared<Gimmick_TimeDoor>(rec.buttonPosition, rec.doorPosition, rec.doorYawDeg,
+                                                                rec.openFrames));
+    returnLasers_.reserve(layout.returnLasers.size());
+    for (const StageLaserGroupRecord& rec : layout.returnLasers)
+        returnLasers_.push_back(std::make_shared<Gimmick_ReturnLaser>(rec.buttonPosition, rec.laserCount,
+                                                                      rec.firstLaser, rec.step, rec.yawDeg));
+    showCase_ = std::make_shared<ShowCase>(layout.showcase.position);
+    // The jewel takes its place from the showcase object, 6 above it.
+    jewel_ = std::make_shared<Jewel>(showCase_->GetWorld().Translation());
+    if (stageNumber_ == kGuideStage) operationGuide_ = std::make_shared<OperationGuide>(!boxes_.empty());
+
     solids_.boxes.resize(boxes_.size());
+    solids_.timeDoors.resize(timeDoors_.size());
+    solids_.pushingDoors.resize(pushingDoors_.size());
+    solids_.returnDoors.resize(returnDoors_.size());
+    solids_.windows.resize(windows_.size());
+    for (size_t i = 0; i < windows_.size(); ++i)
+        solids_.windows[i] = SceneSolid::FromWorld(windows_[i]->GetModel(), windows_[i]->GetWorld());
+    solids_.showcase = SceneSolid::FromWorld(showCase_->GetModel(), showCase_->GetWorld());
     RefreshSolids();
+}
+
+namespace {
+template <typename Group>
+SceneDoorGroup DoorSolids(const Group& group) {
+    return {SceneSolid::FromWorld(group.GetDoor()->GetPanelModel(), group.GetDoor()->GetPanelWorld()),
+            SceneSolid::FromWorld(group.GetButton()->GetOffModel(), group.GetButton()->GetTopWorld())};
+}
+}  // namespace
+
+void GameScene::RefreshDoorSolids() {
+    for (size_t i = 0; i < timeDoors_.size(); ++i) solids_.timeDoors[i] = DoorSolids(*timeDoors_[i]);
+    for (size_t i = 0; i < pushingDoors_.size(); ++i) solids_.pushingDoors[i] = DoorSolids(*pushingDoors_[i]);
+    for (size_t i = 0; i < returnDoors_.size(); ++i) solids_.returnDoors[i] = DoorSolids(*returnDoors_[i]);
 }
 
 void GameScene::RefreshSolids() {
     for (size_t i = 0; i < boxes_.size(); ++i) {
         solids_.boxes[i] = SceneSolid::FromWorld(boxes_[i]->GetModel(), boxes_[i]->GetWorld());
     }
+    RefreshDoorSolids();
+    if (jewel_) solids_.jewel = SceneSolid::FromWorld(jewel_->GetModel(), jewel_->GetWorld());
     solids_.stage = SceneSolid::FromWorld(stage_->GetModel(), stage_->GetWorld());
     solids_.playerEye = player_->GetPosition();
     solids_.playerEyeHeight = player_->GetEyeHeight();
     solids_.playerRadius = player_->GetRadius();
     solids_.boxRadius = Box::kRadius;
 }
+
+bool GameScene::IsJewelTaken() const { return jewel_ && jewel_->IsTaken(); }
 
 void GameScene::Update() {
     FadeIn();
@@ -113,27 +178,46 @@ void GameScene::Update() {
 
     UpdatePlayer();
     UpdateHookGun();
+    hookEffects_->Update(hookGun_->IsHookedNow(), hookGun_->GetHookWorld());
     UpdateBoxes();
+    UpdateGimmicks();
+    UpdateLasers();
+    jewel_->Update(hookGun_->IsHookedNow(), hookGun_->GetHookPosition(), hookGun_->GetRadius(),
+                   hookGun_->GetObjectPull());
+    solids_.jewel = SceneSolid::FromWorld(jewel_->GetModel(), jewel_->GetWorld());
+    UpdateGuide();
+    staging_->Update(jewel_->IsTaken());
 
-    // A cleared stage (the jewel's cut-in finished, then a fade to the clear
-    // scene) joins here with the jewel and the clear scene.
-
+    SceneManager& scenes = SceneManager::GetInstance();
+    if (staging_->IsFinished()) {
+        FadeOut();
+        if (IsBlack()) scenes.ChangeScene(new ClearScene(stageNumber_));
+    }
+    // A restart requested in the same frame as the clear is the later
+    // request and wins.
     if (restartPending_) {
         FadeOut();
-        if (IsBlack()) SceneManager::GetInstance().ChangeScene(new GameScene(stageNumber_));
+        if (IsBlack()) scenes.ChangeScene(new GameScene(stageNumber_));
     } else if (player_->IsFailed()) {
         restartPending_ = true;  // the fade-out starts next frame
     }
 
-    if (FwIsKeyDown(kKeyP)) SceneManager::GetInstance().ChangeScene(new TitleScene());
+    if (FwIsKeyDown(kKeyP)) scenes.ChangeScene(new TitleScene());
 }
 
 void GameScene::UpdatePlayer() {
     RefreshSolids();
-    bool laserHit = false;  // no laser groups yet
+    bool laserHit = false;
+    for (const auto& group : returnLasers_) {
+        if (group->HasHitPlayer()) {
+            laserHit = true;
+            break;
+        }
+    }
     player_->Update(hookGun_->GetPlayerPull(), IsJewelTaken(), laserHit);
+    // Buttons test the feet of this frame, also in a frame that failed.
+    solids_.playerEye = player_->GetPosition();
     if (player_->IsFailed()) return;
-
     const Vector3 eye = player_->GetPosition();
     solids_.playerEye = eye;
     bool wallHit = false;
@@ -160,7 +244,7 @@ void GameScene::UpdatePlayer() {
     pos = player_->GetPosition();
     solids_.playerEye = pos;
     float aim = kFar;
-    RayCastSolids(solids_, pos, player_->GetForward(), player_->GetRadius(), aim, -1);
+    RayCastAimTargets(solids_, pos, player_->GetForward(), player_->GetRadius(), aim);
     player_->SetAimDistance(aim);
 }
 
@@ -169,8 +253,8 @@ void GameScene::UpdateHookGun() {
     float hookRange = kFar;
     int32_t hitBox = -1;
     if (hookGun_->GetState() == HookGun::kReady) {
-        RayCastSolids(solids_, hookGun_->GetGunPosition(), hookGun_->GetFlightDirection(), hookGun_->GetRadius(),
-                      hookRange, -1);
+        RayCastAimTargets(solids_, hookGun_->GetGunPosition(), hookGun_->GetFlightDirection(),
+                          hookGun_->GetRadius(), hookRange);
     } else if (hookGun_->GetState() == HookGun::kFlying) {
         RayCastHookTargets(solids_, hookGun_->GetHookPosition(), hookGun_->GetFlightDirection(),
                            hookGun_->GetRadius(), hookRange, hitBox);
@@ -196,6 +280,62 @@ void GameScene::UpdateBoxes() {
             solids_.boxes[i] = SceneSolid::FromWorld(box.GetModel(), box.GetWorld());
         }
     }
+}
+
+// Time doors, then pushing doors, then return doors, each group right after
+// its own press test; a moved panel blocks the rays of the groups after it.
+void GameScene::UpdateGimmicks() {
+    for (size_t i = 0; i < timeDoors_.size(); ++i) {
+        Gimmick_TimeDoor& group = *timeDoors_[i];
+        group.Update(IsButtonPressed(solids_, group.GetButton()->GetTopPosition(), kSceneButtonRadius));
+        solids_.timeDoors[i] = DoorSolids(group);
+    }
+    for (size_t i = 0; i < pushingDoors_.size(); ++i) {
+        Gimmick_PushingDoor& group = *pushingDoors_[i];
+        group.Update(IsButtonPressed(solids_, group.GetButton()->GetTopPosition(), kSceneButtonRadius));
+        solids_.pushingDoors[i] = DoorSolids(group);
+    }
+    for (size_t i = 0; i < returnDoors_.size(); ++i) {
+        Gimmick_ReturnDoor& group = *returnDoors_[i];
+        group.Update(IsButtonPressed(solids_, group.GetButton()->GetTopPosition(), kSceneButtonRadius));
+        solids_.returnDoors[i] = DoorSolids(group);
+    }
+}
+
+// Laser groups: the button, then (only near the player) every beam cut at
+// the first solid along it and tested against the player.
+void GameScene::UpdateLasers() {
+    for (const auto& groupPtr : returnLasers_) {
+        Gimmick_ReturnLaser& group = *groupPtr;
+        const bool pressed = IsButtonPressed(solids_, group.GetButton()->GetTopPosition(), kSceneButtonRadius);
+        if (!group.UpdateButton(pressed, player_->GetPosition(), player_->GetRadius())) continue;
+        for (int i = 0; i < group.GetLaserCount(); ++i) {
+            const Laser& laser = *group.GetLaser(i);
+            float blocked = kFar;
+            RayCastSolids(solids_, laser.GetBeamStart(), laser.GetDirection(), kLaserRayRadius, blocked, -1);
+            group.UpdateLaser(i, blocked, player_->GetForward(), player_->IsFailed(), player_->GetCollisionModel(),
+                              player_->GetCameraWorld());
+        }
+    }
+}
+
+// Stage 1's guide reads box 0 and whether the chain points at it; a stage
+// without boxes skips the box lesson.
+void GameScene::UpdateGuide() {
+    if (!operationGuide_) return;
+    const bool hasBox = !boxes_.empty();
+    bool aimsAtBox = false;
+    Vector3 firstBox;
+    if (hasBox) {
+        float d = kFar;
+        aimsAtBox = RayToMesh(boxes_[0]->GetModel(), boxes_[0]->GetWorld(), hookGun_->GetGunPosition(),
+                              hookGun_->GetChainDirection(), d);
+        firstBox = boxes_[0]->GetPosition();
+    }
+    operationGuide_->Update(player_->GetPosition(), player_->GetRadius(), aimsAtBox, hookGun_->GetHookedBoxIndex(),
+                            firstBox,
+                            hookGun_->GetState() == HookGun::kAttached,
+                            hookGun_->GetState() == HookGun::kPullingPlayer);
 }
 
 void GameScene::SetCamera() {
@@ -244,11 +384,13 @@ void GameScene::Frame() {
     FwRect src{0.0f, 0.0f, 1280.0f, 720.0f};
     Vector4 color(1.0f, 1.0f, 1.0f, 0.1f);
     shaders.DrawTex(&sceneColor_, 0.0f, 0.0f, 1280.0f, 720.0f, &src, &color, Vector2(0.5f, 0.5f));
+    staging_->Draw2D();
     DrawFade();
     shaders.End();
     shaders.SetModelShader();
     d3d.ClearDepthStencil(zBuffer, 1.0f, 0);
     hookGun_->Draw();
+    jewel_->Draw();
     shaders.Begin(false, true);
     DrawFade();
     shaders.End();
@@ -272,9 +414,21 @@ void GameScene::Draw() {
     if (hookGun_->GetState() != HookGun::kReady) hookGun_->Draw();
     stage_->Draw();
     for (const auto& box : boxes_) box->Draw();
+    for (const auto& group : timeDoors_) group->Draw();
+    for (const auto& group : pushingDoors_) group->Draw();
+    for (const auto& group : returnDoors_) group->Draw();
+    if (showCase_) showCase_->Draw();
+    if (jewel_) jewel_->Draw();
+    for (const auto& group : returnLasers_) group->Draw();
 
-    // Doors, showcase, jewel, lasers, clock hands, windows and the additive
-    // effects (hook sparks, laser beams) join the pass here as they are built.
+    shaders.SetEffectShader();
+    for (const auto& group : timeDoors_) group->DrawClockHands();
+
+    // Windows after every opaque object, half transparent, depth on.
+    shaders.SetModelShader();
+    for (const auto& window : windows_) window->Draw();
+    shaders.SetEffectShader();
+    DrawEffects();
 
     if (!IsJewelTaken()) {
         // The gun in hand is drawn over the world so it never sinks into walls.
@@ -291,10 +445,27 @@ void GameScene::Draw() {
     shaders.End();
 }
 
+// Sparks and beams add light: depth tested but not written, so they never
+// hide each other; then the normal blend and depth states again. The depth
+// states are made here every frame and released at once: the device keeps
+// its own copy of what is bound.
+void GameScene::DrawEffects() {
+    FwDirect3D& d3d = FwDirect3D::GetInstance();
+    std::shared_ptr<FwDepthStencilState> testOnly = d3d.CreateDepthStencilState(true, false);
+    d3d.SetDepthStencilState(testOnly.get());
+    d3d.SetBlendState(additiveBlend_.get());
+    hookEffects_->Draw();
+    for (const auto& group : returnLasers_) group->DrawBeams();
+    d3d.SetBlendState(alphaBlend_.get());
+    std::shared_ptr<FwDepthStencilState> testAndWrite = d3d.CreateDepthStencilState(true, true);
+    d3d.SetDepthStencilState(testAndWrite.get());
+}
+
 void GameScene::DrawCaption() {
     FwShaderManager& shaders = FwShaderManager::GetInstance();
     DrawCaptionSprite(shaders, labelTexture_, labelTransform_, 154.0f, 74.0f);
     DrawCaptionSprite(shaders, numberTexture_, numberTransform_, 51.0f, 54.0f);
+    if (operationGuide_) operationGuide_->Draw2D();
 }
 
 void GameScene::AppendTrace(nlohmann::json& frame) const {
@@ -311,4 +482,52 @@ void GameScene::AppendTrace(nlohmann::json& frame) const {
     nlohmann::json boxes = nlohmann::json::array();
     for (const auto& box : boxes_) boxes.push_back(vec(box->GetPosition()));
     frame["boxes"] = boxes;
+
+    // Buttons: pushing-door, return-door, time-door, then laser groups.
+    nlohmann::json buttons = nlohmann::json::array();
+    auto button = [&buttons](const char* kind, const ButtonBase& b) {
+        buttons.push_back({{"kind", kind}, {"on", b.IsOn()}, {"top", b.GetTopY()}});
+    };
+    for (const auto& g : pushingDoors_) button("pushing", *g->GetButton());
+    for (const auto& g : returnDoors_) button("return", *g->GetButton());
+    for (const auto& g : timeDoors_) button("time", *g->GetButton());
+    for (const auto& g : returnLasers_) button("laser", *g->GetButton());
+    frame["buttons"] = buttons;
+
+    nlohmann::json doors = nlohmann::json::array();
+    for (const auto& g : pushingDoors_)
+        doors.push_back({{"kind", "pushing"}, {"y", g->GetDoor()->GetPanelY()}, {"lamp", g->GetDoor()->IsLampOn()}});
+    for (const auto& g : returnDoors_)
+        doors.push_back({{"kind", "return"}, {"y", g->GetDoor()->GetPanelY()}, {"lamp", g->GetDoor()->IsLampOn()}});
+    for (const auto& g : timeDoors_)
+        doors.push_back({{"kind", "time"}, {"y", g->GetDoor()->GetPanelY()}, {"lamp", g->GetDoor()->IsOpen()}});
+    frame["doors"] = doors;
+
+    nlohmann::json clocks = nlohmann::json::array();
+    for (const auto& g : timeDoors_)
+        clocks.push_back({{"angle", g->GetDoor()->GetHandAngle()},
+                          {"ticking", g->GetDoor()->IsTicking()},
+                          {"remaining", g->GetButton()->GetRemainingFrames()}});
+    frame["clocks"] = clocks;
+
+    nlohmann::json lasers = nlohmann::json::array();
+    for (const auto& g : returnLasers_) {
+        nlohmann::json widths = nlohmann::json::array(), lengths = nlohmann::json::array();
+        for (int i = 0; i < g->GetLaserCount(); ++i) {
+            widths.push_back(g->GetLaser(i)->GetHalfWidth());
+            lengths.push_back(g->GetLaser(i)->GetBeamLength());
+        }
+        lasers.push_back(
+            {{"active", g->IsActive()}, {"hit", g->HasHitPlayer()}, {"width", widths}, {"length", lengths}});
+    }
+    frame["lasers"] = lasers;
+
+    if (jewel_) {
+        frame["jewel"] = {
+            {"pos", vec(jewel_->GetPosition())}, {"caught", jewel_->IsCaught()}, {"taken", jewel_->IsTaken()}};
+    }
+    frame["cutin"] = {{"state", staging_->GetState()}, {"finished", staging_->IsFinished()}};
+    frame["sparks"] = hookEffects_->VisibleCount();
+    if (operationGuide_)
+        frame["guide"] = {{"page", operationGuide_->GetPage()}, {"alpha", operationGuide_->GetAlpha()}};
 }

@@ -17,9 +17,19 @@
 
 class Box;
 class FwSoundInstance;
+class Gimmick_PushingDoor;
+class Gimmick_ReturnDoor;
+class Gimmick_ReturnLaser;
+class Gimmick_TimeDoor;
+class HookEffectManager;
 class HookGun;
+class Jewel;
+class OperationGuide;
 class Player;
+class ShowCase;
 class Stage;
+class StagingManager;
+class Window;
 struct FwBlendState;
 
 class GameScene : public BaseScene {
@@ -44,40 +54,52 @@ public:
 
     const char* KindName() const override { return "game"; }
     int StageNumber() const override { return stageNumber_; }
-    // Harness trace: player, hook and boxes of this frame.
+    // Harness trace: player, hook, boxes, gimmicks, jewel, cut-in, sparks and
+    // (stage 1) the guide of this frame.
     void AppendTrace(nlohmann::json& frame) const override;
 
     // Tests and benchmarks.
     const Player* GetPlayer() const { return player_.get(); }
     const HookGun* GetHookGun() const { return hookGun_.get(); }
     const std::vector<std::shared_ptr<Box>>& GetBoxes() const { return boxes_; }
+    const Jewel* GetJewel() const { return jewel_.get(); }
     bool LayoutFailed() const { return layoutFailed_; }
 
 private:
     void BuildFromLayout(const StageLayout& layout);
     // Fills solids_ from the object lists (no allocation after construction).
     void RefreshSolids();
+    void RefreshDoorSolids();
     void UpdatePlayer();
     void UpdateHookGun();
     void UpdateBoxes();
-    // The jewel arrives with the staging; until then it is never taken and
-    // the cut-in render path of Frame stays idle.
-    bool IsJewelTaken() const { return false; }
+    void UpdateGimmicks();
+    void UpdateLasers();
+    void UpdateGuide();
+    bool IsJewelTaken() const;
+    void DrawEffects();
     void DrawCaption();
     void UpdateListener();
 
+    std::shared_ptr<OperationGuide> operationGuide_;
     FwTexture* labelTexture_ = nullptr;
     FwTexture* numberTexture_ = nullptr;
     Matrix labelTransform_;
     Matrix numberTransform_;
     std::shared_ptr<Player> player_;
     std::shared_ptr<HookGun> hookGun_;
+    std::shared_ptr<HookEffectManager> hookEffects_;
     int stageNumber_ = 0;
     std::shared_ptr<Stage> stage_;
+    std::vector<std::shared_ptr<Window>> windows_;
     std::vector<std::shared_ptr<Box>> boxes_;
-    // Records of objects that are not built yet (doors, windows, lasers,
-    // showcase) are kept as read, so the layout stays whole.
-    StageLayout layout_;
+    std::vector<std::shared_ptr<Gimmick_ReturnDoor>> returnDoors_;
+    std::vector<std::shared_ptr<Gimmick_PushingDoor>> pushingDoors_;
+    std::vector<std::shared_ptr<Gimmick_TimeDoor>> timeDoors_;
+    std::vector<std::shared_ptr<Gimmick_ReturnLaser>> returnLasers_;
+    std::shared_ptr<ShowCase> showCase_;
+    std::shared_ptr<Jewel> jewel_;
+    std::shared_ptr<StagingManager> staging_;
     bool layoutFailed_ = false;
     std::shared_ptr<FwSoundInstance> gameMusic_;
     bool restartPending_ = false;

@@ -61,6 +61,16 @@ bool RayCastSolids(const SceneSolids& solids, const Vector3& origin, const Vecto
     return true;
 }
 
+bool RayCastAimTargets(const SceneSolids& solids, const Vector3& origin, const Vector3& direction,
+                       float casterRadius, float& distance) {
+    float nearest = kFloatMax;
+    RayCastSolids(solids, origin, direction, casterRadius, nearest, -1);
+    RayIntoNearest(solids.jewel, origin, direction, casterRadius, nearest);
+    if (nearest == kFloatMax) return false;
+    distance = nearest;
+    return true;
+}
+
 bool RayCastHookTargets(const SceneSolids& solids, const Vector3& origin, const Vector3& direction,
                         float casterRadius, float& distance, int32_t& hitBox) {
     float nearest = kFloatMax;

@@ -76,6 +76,14 @@ bool IsButtonPressed(const SceneSolids& solids, const Vector3& buttonPosition, f
 bool RayCastSolids(const SceneSolids& solids, const Vector3& origin, const Vector3& direction,
                    float casterRadius, float& distance, int32_t ignoreBox);
 
+// The player's aim ray and the ready gun's sighting ray: RayCastSolids
+// (ignoring no box), then the jewel behind the broad phase. The gun sits off
+// the eye, so the hook flies at the point the crosshair meets; were the
+// jewel left out, a crosshair on the jewel would aim at the wall behind it
+// and send the hook past it. Same outputs as RayCastSolids.
+bool RayCastAimTargets(const SceneSolids& solids, const Vector3& origin, const Vector3& direction,
+                       float casterRadius, float& distance);
+
 // The flying hook's ray: first the non-box surfaces (door panels of the
 // time-door, pushing-door and return-door groups, windows, showcase, jewel,
 // then the stage), then the boxes in list order: the first box whose own hit

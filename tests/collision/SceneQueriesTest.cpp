@@ -77,6 +77,29 @@ TEST_F(SceneQueriesTest, SolidsRayNeverHitsTheJewel) {
     EXPECT_EQ(CastSolids(-1), 20.0f);
 }
 
+// The crosshair's ray also meets the jewel (and only that besides the
+// solids), behind the same broad phase.
+TEST_F(SceneQueriesTest, AimRayMeetsTheJewelInFrontOfTheSolids) {
+    float d = -1.0f;
+    ASSERT_TRUE(RayCastAimTargets(solids_, kOrigin, kForward, 0.5f, d));
+    EXPECT_EQ(d, 20.0f);  // the stage
+    solids_.jewel = Wall(6);
+    ASSERT_TRUE(RayCastAimTargets(solids_, kOrigin, kForward, 0.5f, d));
+    EXPECT_EQ(d, 6.0f);
+    solids_.windows = {Wall(4)};
+    ASSERT_TRUE(RayCastAimTargets(solids_, kOrigin, kForward, 0.5f, d));
+    EXPECT_EQ(d, 4.0f) << "a window in front still wins";
+    solids_.windows.clear();
+    solids_.jewel = OffsetWall(8, 40);  // out of the broad phase
+    ASSERT_TRUE(RayCastAimTargets(solids_, kOrigin, kForward, 0.5f, d));
+    EXPECT_EQ(d, 20.0f);
+    solids_.stage = SceneSolid{};
+    solids_.jewel = SceneSolid{};
+    d = -1.0f;
+    EXPECT_FALSE(RayCastAimTargets(solids_, kOrigin, kForward, 0.5f, d));
+    EXPECT_EQ(d, -1.0f);
+}
+
 TEST_F(SceneQueriesTest, SolidsRaySkipsOnlyTheBoxWithTheIgnoredIndex) {
     solids_.boxes = {Wall(6), Wall(9)};
     EXPECT_EQ(CastSolids(-1), 6.0f);
