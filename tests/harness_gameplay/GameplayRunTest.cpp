@@ -1,7 +1,7 @@
 // End-to-end play of stage 1 through gilded_vault_harness: scripted input,
 // checked frame by frame in the JSON Lines trace (player, hook, boxes,
-// fade, scene events). Each run is kept to a few hundred frames because every
-// frame is rendered in software.
+// fade, scene events). The runs use the harness's logic-only mode; the one
+// that looks at pixels names its frame with --shot.
 #include <gtest/gtest.h>
 #include <stb_image.h>
 #include <sys/wait.h>
@@ -20,27 +20,23 @@
 
 #include "framework/math/FwMath.h"
 #include "game/StageFile.h"
-
-namespace fs = std::filesystem;
-using nlohmann::json;
+#include "tests/harness_gameplay/HarnessRun.h"
 
 namespace {
 
+using namespace gvrun;
+
 // Per-frame rules of the player and the hook gun that the runs check.
-constexpr double kWalkStep = 0.3;
-constexpr double kEyeHeight = 3.0;
 constexpr double kJumpSpeed = 1.5;
 constexpr double kJumpDecay = 0.1;
 constexpr double kGravity = 0.03;
 constexpr double kMaxFall = -1.0;
 constexpr double kSnapRange = 3.5;  // eye height + 0.5
-constexpr double kLookPixelsPerDegree = 4.5;
 constexpr double kFailDepth = -150.0;
 constexpr double kHookFlight = 1.0;
 constexpr double kReelSpeed = 1.5;
 constexpr double kHookRange = 35.0;
 constexpr double kBoxHalfHeight = 2.5;
-constexpr double kFadeStep = 0.05;
 
 // Stage 1 geometry that the coordinate file does not hold (docs/stage1.md):
 // the ceiling height, the inner face of the start hall's east wall, the
@@ -50,35 +46,25 @@ constexpr double kStage1EastWallX = 12.0;
 constexpr double kStage1BarrierNearZ = 20.0;
 constexpr double kStage1PitNearZ = 84.0;
 
-constexpr double kRadToDeg = 57.29577951308232;
-
-std::string HarnessPath() {
-    if (const char* env = std::getenv("GV_HARNESS"); env && *env) return env;
-    return std::string(GV_BINARY_DIR) + "/gilded_vault_harness";
-}
-
-std::string Quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 // Whole pixels of mouse motion that turn the view by about `degrees`.
 int LookPixels(double degrees) { return static_cast<int>(std::lround(degrees * kLookPixelsPerDegree)); }
 double LookDegrees(int pixels) { return pixels / kLookPixelsPerDegree; }
 
-struct V3 {
-    double x = 0, y = 0, z = 0;
-};
-V3 Vec(const json& a) { return {a.at(0).get<double>(), a.at(1).get<double>(), a.at(2).get<double>()}; }
-V3 operator-(const V3& a, const V3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-double Len(const V3& v) { return std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z); }
 // The eye 3.0 above a floor at y = 0 (the landing snap leaves float noise).
 bool Standing(const V3& eye) { return std::abs(eye.y - kEyeHeight) < 1e-4; }
-std::string Str(const V3& v) {
-    std::ostringstream s;
-    s << "(" << v.x << ", " << v.y << ", " << v.z << ")";
-    return s.str();
+
+// Stage 1 from the start to (0, 42) beyond the barrier: walk north, jump the
+// barrier on the way (the jump starts 2 units before it and the walk goes on
+// in the air), then hook box 0 at the far end of the hall and reel it onto
+// the return button; wait for the door to open.
+void Stage1BoxOnButton(Script& s, const Vector3& box) {
+    s.Comment("north over the barrier to (0, 42)");
+    s.Hold(52, "W").Hold(1, "W SPACE").Hold(87, "W").SetFeet({0, 0, 42});
+    s.Comment("hook box 0 and reel it onto the door's button");
+    s.FacePoint({box.x, box.y, box.z}).Click().Wait(30).Click().Wait(20);
+    s.Comment("the button sinks (15 frames), the door rises (15 frames)");
+    s.Wait(35);
 }
 
 class GameplayRun : public testing::Test {
@@ -98,7 +84,7 @@ protected:
         std::string trace = (dir_ / "trace.jsonl").string();
         std::string errors = (dir_ / "stderr.txt").string();
         std::ofstream(input) << script;
-        std::string command = "cd " + Quote(GV_SOURCE_DIR) + " && " + Quote(HarnessPath()) + " --stage 1 --frames " +
+        std::string command = "cd " + Quote(GV_SOURCE_DIR) + " && " + Quote(HarnessPath()) + " --no-render --stage 1 --frames " +
                               std::to_string(frames) + " --input " + Quote(input) + " --trace " + Quote(trace) + " " +
                               extraArgs + " >/dev/null 2>" + Quote(errors);
         int status = std::system(command.c_str());
@@ -345,36 +331,43 @@ TEST_F(GameplayRun, AShotAtBoxZeroReelsTheBoxInWithTheHook) {
     for (int n = ready + 1; n <= last; ++n) EXPECT_EQ(Len(BoxPos(n, 0) - rest), 0.0) << "frame " << n;
 }
 
+TEST_F(GameplayRun, TheDoorStaysShutUntilBoxZeroSitsOnItsButton) {
+    StageLayout layout = Stage1Layout();
+    ASSERT_FALSE(layout.returnDoors.empty());
+    const Vector3 door = layout.returnDoors[0].doorPosition;
+    Script s;
+    s.Comment("over the barrier, then west into the shut door");
+    s.Hold(52, "W").Hold(1, "W SPACE").Hold(87, "W").SetFeet({0, 0, 42});
+    s.WalkTo(-6, 42).WalkTo(-6, door.z).WalkTo(-20, door.z);
+    ASSERT_NO_FATAL_FAILURE(PlayStage1(s.Text(), s.Frames() + 5));
+    for (int n = 1; n <= FrameCount(); ++n) {
+        ASSERT_EQ(F(n).at("doors").at(0).at("y").get<double>(), 0.0) << "frame " << n;
+        ASSERT_FALSE(F(n).at("buttons").at(0).at("on").get<bool>()) << "frame " << n;
+    }
+    // The 0.8-thick panel about x = -12.4 holds the eye 2 away.
+    EXPECT_NEAR(Eye(FrameCount()).x, door.x + 0.4 + 2.0, 0.35) << "stopped by the panel";
+}
+
 TEST_F(GameplayRun, WalkingIntoThePitFailsAndTheStageRestartsBehindAFade) {
     StageLayout layout = Stage1Layout();
     ASSERT_FALSE(layout.returnDoors.empty());
+    ASSERT_FALSE(layout.boxes.empty());
     const Vector3 door = layout.returnDoors[0].doorPosition;  // the opening in the hall's west wall
 
-    // Route: straight from the start to a point 4.4 in front of the door
-    // opening (jumping the barrier on the way), west through the opening
-    // into the gap hall, then north over the edge of the pit. The opening is
-    // free while the game builds no door panels; once it does, the panel
-    // stays shut until box 0 rests on its button, and the route must first
-    // reel the box onto it (the opening check below then fails first).
-    const double targetX = door.x + 4.4, targetZ = door.z;
-    const int yaw1 = LookPixels(std::atan2(targetX, targetZ) * kRadToDeg);
-    const double yaw1Deg = LookDegrees(yaw1);
-    const int toDoor = static_cast<int>(std::lround(targetZ / (kWalkStep * std::cos(yaw1Deg / kRadToDeg))));
-    const int jumpAt = 53;
-    const int turnWest = LookPixels(-90.0) - yaw1;
-    const int westFrames = 60;  // 18 units: well inside the gap hall
-    const int turnNorth = LookPixels(90.0);
-    const int northFrames = static_cast<int>(std::ceil((kStage1PitNearZ + 3.0 - door.z) / kWalkStep));
-    std::ostringstream script;
-    script << "1 W look:" << yaw1 << ",0\n"
-           << jumpAt - 2 << " W\n1 W SPACE\n"
-           << toDoor - jumpAt << " W\n1 look:" << turnWest << ",0\n"
-           << westFrames << " W\n1 look:" << turnNorth << ",0\n"
-           << northFrames << " W\n";
+    // Route: over the barrier, box 0 reeled onto the door's button, then
+    // around the box to the opening, west through it into the gap hall and
+    // north over the edge of the pit.
+    Script s;
+    Stage1BoxOnButton(s, layout.boxes[0].position);
+    const int doorOpen = s.Frames();
+    s.Comment("to the open door, west through it, north into the pit");
+    s.WalkTo(-6, 42).WalkTo(-6, door.z).WalkTo(-30, door.z).WalkTo(-30, kStage1PitNearZ + 3.0);
     // Falling from the floor to below -150 takes about 155 frames, the fade 20.
-    const int walkFrames = toDoor + 1 + westFrames + 1 + northFrames;
-    ASSERT_NO_FATAL_FAILURE(PlayStage1(script.str(), walkFrames + 190));
+    const int walkFrames = s.Frames();
+    ASSERT_NO_FATAL_FAILURE(PlayStage1(s.Text(), walkFrames + 190));
 
+    EXPECT_TRUE(F(doorOpen).at("buttons").at(0).at("on").get<bool>()) << "box 0 at " << Str(BoxPos(doorOpen, 0));
+    EXPECT_EQ(F(doorOpen).at("doors").at(0).at("y").get<double>(), 7.5) << "the door is open";
     int throughDoor = 0;
     for (int n = 1; n <= FrameCount() && !throughDoor; ++n)
         if (Eye(n).x < door.x - 1.0 && Standing(Eye(n))) throughDoor = n;
