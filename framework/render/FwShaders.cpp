@@ -276,6 +276,13 @@ std::string ModelFragment(uint32_t features) {
     return std::string(kVersion) + defines + kCameraLight + kObject + kModelFragmentCommon + kModelFragmentSpecialised;
 }
 
+std::string ModelDepthFragment() {
+    return std::string(kVersion) + R"(
+void main() {
+}
+)";
+}
+
 std::string EffectVertex() {
     return std::string(kVersion) + kCameraLight + kPerObject + R"(
 layout(location = 0) in vec3 in_position;

@@ -28,6 +28,9 @@ std::string ModelVertex();
 std::string ModelFragment();
 // A specialised model shader with only the given ModelFeature bits.
 std::string ModelFragment(uint32_t features);
+// Depth pre-pass of solid model subsets: writes nothing but depth (used with
+// ModelVertex, so positions match the colour pass exactly).
+std::string ModelDepthFragment();
 std::string EffectVertex();
 std::string EffectFragment();
 std::string SpriteVertex();

@@ -41,6 +41,29 @@ void AddSquare(std::vector<FwMeshVertex>& vertices, std::vector<FwMeshFace>& fac
     faces.push_back({{first + 1, first + 3, first + 2}});
 }
 
+// A square of n x n quads (2 n^2 triangles) facing -z, as one subset.
+void AddGrid(std::vector<FwMeshVertex>& vertices, std::vector<FwMeshFace>& faces, std::vector<FwMeshSubset>& subsets,
+             const Vector3& centre, float half, int n, int32_t material) {
+    const uint32_t first = static_cast<uint32_t>(vertices.size());
+    for (int y = 0; y <= n; ++y)
+        for (int x = 0; x <= n; ++x) {
+            FwMeshVertex v;
+            const float u = static_cast<float>(x) / n, w = static_cast<float>(y) / n;
+            v.position = centre + Vector3{-half + 2 * half * u, half - 2 * half * w, 0};
+            v.uv = {u, w};
+            v.normal = {0, 0, -1};
+            vertices.push_back(v);
+        }
+    subsets.push_back({material, static_cast<int32_t>(faces.size()), 2 * n * n});
+    const uint32_t row = static_cast<uint32_t>(n) + 1;
+    for (uint32_t y = 0; y < static_cast<uint32_t>(n); ++y)
+        for (uint32_t x = 0; x < static_cast<uint32_t>(n); ++x) {
+            const uint32_t a = first + y * row + x;
+            faces.push_back({{a, a + 1, a + row}});
+            faces.push_back({{a + 1, a + row + 1, a + row}});
+        }
+}
+
 FwModelNode MeshNode(const std::vector<FwMeshVertex>& vertices, const std::vector<FwMeshFace>& faces,
                      const std::vector<FwMeshSubset>& subsets, const Matrix& matrix = Matrix::Identity()) {
     FwModelNode node;
@@ -180,6 +203,41 @@ TEST_F(ModelShading, SpecialisedShadersAndBlendingOffGiveTheGeneralPathsPixels) 
         for (size_t i = 0; i < reference.size(); ++i) differing += reference[i] != specialised[i];
         EXPECT_EQ(differing, 0u);
     }
+}
+
+// A detailed model (enough triangles for the depth pre-pass) whose parts
+// overlap in every way: in front of and behind each other in file order,
+// coplanar (the later one wins a tie), and a blended part between them.
+TEST_F(ModelShading, DepthPrepassOfDetailedModelsKeepsEveryPixel) {
+    Light({0.4f, 0.4f, 0.4f}, Normalize(Vector3{0.3f, -0.4f, 1.0f}), {1.5f, 1.5f, 1.5f});
+    auto translucentImage = Texture(8, 8, 0);
+    std::vector<FwMeshVertex> v;
+    std::vector<FwMeshFace> f;
+    std::vector<FwMeshSubset> s;
+    AddGrid(v, f, s, {0.3f, 0, 6}, 2.0f, 24, 0);     // far, drawn first
+    AddGrid(v, f, s, {-0.4f, 0.2f, 5}, 1.5f, 24, 1);  // nearer, drawn later
+    AddSquare(v, f, s, {0.5f, -0.3f, 5}, 1.0f, 2);   // coplanar with the second: wins the tie
+    AddSquare(v, f, s, {0, 0, 5.5f}, 1.2f, 3);       // blended, between the two grids
+    AddSquare(v, f, s, {-0.8f, 0.5f, 7}, 1.5f, 0);   // behind everything, drawn last
+    FwModel model;
+    model.AddMaterial(Plain({0.9f, 0.5f, 0.2f, 1}));
+    model.AddMaterial(Plain({0.2f, 0.6f, 0.9f, 1}));
+    model.AddMaterial(Plain({0.3f, 0.9f, 0.3f, 1}));
+    FwModelMaterial blended = Plain({1, 1, 1, 1});
+    blended.baseColorTexture = translucentImage;
+    model.AddMaterial(blended);
+    model.AddNode(MeshNode(v, f, s));
+    ASSERT_GE(f.size(), 2000u);
+
+    const Matrix world = MatrixRotationY(20.0f * kDegToRad) * MatrixTranslation(0, 0, 1);
+    std::vector<uint8_t> reference = Render(model, 1.0f, world, true);
+    std::vector<uint8_t> specialised = Render(model, 1.0f, world, false);
+    ASSERT_EQ(reference.size(), specialised.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < reference.size(); ++i) differing += reference[i] != specialised[i];
+    EXPECT_EQ(differing, 0u);
+    ExpectPixel(Pixel(specialised, kWidth / 2 + 6, kHeight / 2 + 3), Pixel(reference, kWidth / 2 + 6, kHeight / 2 + 3),
+                0, "coplanar tie");
 }
 
 // Three squares one behind the other in a single subset list: a red and a
