@@ -5,7 +5,7 @@
 // meshes with the showcase a few steps from the start.
 #include <gtest/gtest.h>
 
-#include "tests/harness_gameplay/HarnessRun.h"
+#include "tests/support/HarnessRun.h"
 
 namespace {
 

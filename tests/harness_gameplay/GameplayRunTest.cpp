@@ -20,7 +20,7 @@
 
 #include "framework/math/FwMath.h"
 #include "game/StageFile.h"
-#include "tests/harness_gameplay/HarnessRun.h"
+#include "tests/support/HarnessRun.h"
 
 namespace {
 

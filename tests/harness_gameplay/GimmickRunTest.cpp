@@ -5,7 +5,7 @@
 // a beam. Every run checks the trace frame by frame.
 #include <gtest/gtest.h>
 
-#include "tests/harness_gameplay/HarnessRun.h"
+#include "tests/support/HarnessRun.h"
 
 namespace {
 

@@ -1,0 +1,115 @@
+// The whole game cleared from the title: full_game.txt (beside this file)
+// replayed through gilded_vault_harness, and its trace checked for what a
+// player must get through: the guide's lessons in stage 1, every kind of
+// gimmick working in stage 2, both stages cleared, no failure on the way,
+// and the menu back to the title.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "tests/support/HarnessRun.h"
+
+namespace {
+
+using namespace gvrun;
+
+const std::string kPlaythrough = std::string(GV_SOURCE_DIR) + "/tests/playthroughs/full_game.txt";
+
+class Playthrough : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        scratch_ = new ScratchDir("playthrough");
+        trace_ = new Trace;
+        RunHarnessFile(*scratch_, GV_SOURCE_DIR, "", kPlaythrough, 0, *trace_);
+    }
+    static void TearDownTestSuite() {
+        delete trace_;
+        delete scratch_;
+        trace_ = nullptr;
+        scratch_ = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(trace_ && trace_->Count() > 0) << "the replay did not run"; }
+
+    // First and last frame of the game scene of `stage` (the first visit).
+    std::pair<int, int> StageSpan(int stage) const {
+        const Trace& t = *trace_;
+        const int start = t.FirstEvent("scene:game:" + std::to_string(stage));
+        const int clear = t.FirstEvent("scene:clear:" + std::to_string(stage), start);
+        return {start, clear > 0 ? clear - 1 : t.Count()};
+    }
+
+    static ScratchDir* scratch_;
+    static Trace* trace_;
+};
+ScratchDir* Playthrough::scratch_ = nullptr;
+Trace* Playthrough::trace_ = nullptr;
+
+TEST_F(Playthrough, EveryStageIsClearedInOrderAndTheMenuReturnsToTheTitle) {
+    const Trace& t = *trace_;
+    std::vector<std::string> scenes;
+    for (int n = 1; n <= t.Count(); ++n)
+        for (const json& e : t.F(n).at("events"))
+            if (e.get<std::string>().rfind("scene:", 0) == 0) scenes.push_back(e.get<std::string>());
+    const std::vector<std::string> expected{"scene:title", "scene:game:1", "scene:clear:1",
+                                            "scene:game:2", "scene:clear:2", "scene:title"};
+    EXPECT_EQ(scenes, expected) << "no restart, no detour";
+    EXPECT_EQ(t.F(t.Count()).at("scene"), "title");
+    for (int n = 1; n <= t.Count(); ++n) {
+        if (t.F(n).at("scene") != "game") continue;
+        ASSERT_FALSE(t.F(n).at("player").at("failed").get<bool>()) << "failed in frame " << n;
+        ASSERT_FALSE(t.F(n).at("lasers").is_array() &&
+                     std::any_of(t.F(n).at("lasers").begin(), t.F(n).at("lasers").end(),
+                                 [](const json& g) { return g.at("hit").get<bool>(); }))
+            << "a beam hit the player in frame " << n;
+    }
+    // The menu choices that led on: next stage after stage 1, title after 2.
+    const int game2 = t.FirstEvent("scene:game:2");
+    EXPECT_EQ(t.F(game2 - 1).at("menu").at("choice"), 0);
+    const int title = t.FirstEvent("scene:title", game2);
+    EXPECT_EQ(t.F(title - 1).at("menu").at("choice"), 2);
+}
+
+TEST_F(Playthrough, StageOneTeachesEveryLessonOfTheGuide) {
+    const Trace& t = *trace_;
+    const auto [start, end] = StageSpan(1);
+    ASSERT_GT(start, 0);
+    // Pages only move 0 -> 1 -> 2 -> 1 -> 3 -> 4 (with loops back to 1).
+    std::vector<int> pages;
+    for (int n = start; n <= end; ++n) {
+        const int page = t.F(n).at("guide").at("page").get<int>();
+        if (pages.empty() || pages.back() != page) pages.push_back(page);
+    }
+    EXPECT_EQ(pages, (std::vector<int>{0, 1, 2, 1, 3, 4}));
+    EXPECT_TRUE(t.F(end).at("jewel").at("taken").get<bool>());
+}
+
+TEST_F(Playthrough, StageTwoWorksEveryKindOfGimmick) {
+    const Trace& t = *trace_;
+    const auto [start, end] = StageSpan(2);
+    ASSERT_GT(start, 0);
+    std::set<std::string> buttonsOn, doorsOpened;
+    bool clockTicked = false, beamsWentOut = false;
+    for (int n = start; n <= end; ++n) {
+        const json& f = t.F(n);
+        for (const json& b : f.at("buttons"))
+            if (b.at("on").get<bool>()) buttonsOn.insert(b.at("kind").get<std::string>());
+        for (const json& d : f.at("doors"))
+            if (d.at("y").get<double>() >= 7.5) doorsOpened.insert(d.at("kind").get<std::string>());
+        for (const json& c : f.at("clocks")) clockTicked |= c.at("ticking").get<bool>();
+        const json& fence = f.at("lasers").at(0);
+        beamsWentOut |= fence.at("active").get<bool>() &&
+                        std::all_of(fence.at("width").begin(), fence.at("width").end(),
+                                    [](const json& w) { return w.get<double>() <= 0.0; });
+    }
+    EXPECT_EQ(buttonsOn, (std::set<std::string>{"pushing", "return", "time", "laser"}));
+    EXPECT_EQ(doorsOpened, (std::set<std::string>{"pushing", "return", "time"}));
+    EXPECT_TRUE(clockTicked);
+    EXPECT_TRUE(beamsWentOut) << "the fence was switched off";
+    EXPECT_GT(t.CountEvent("sound:play:Door/Time/Timer1.wav", start, end), 0);
+    EXPECT_TRUE(t.F(end).at("jewel").at("taken").get<bool>());
+    // The time door was still open when the player went through it: he ends
+    // in the vault, north of the door.
+    EXPECT_GT(t.Eye(end).z, 290.8);
+}
+
+}  // namespace
