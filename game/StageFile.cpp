@@ -6,6 +6,8 @@
 #include <fstream>
 #include <utility>
 
+#include "framework/resource/FwDataRoot.h"
+
 namespace {
 
 // A real coordinate file is a few hundred bytes; anything this large is not
@@ -292,5 +294,5 @@ StageFileResult LoadStageFile(const std::string& path) {
 }
 
 std::string StageFilePath(int stageNumber) {
-    return "Data/CoordinateFile/Stage_" + std::to_string(stageNumber) + ".txt";
+    return FwDataRoot::Path("CoordinateFile/Stage_" + std::to_string(stageNumber) + ".txt");
 }

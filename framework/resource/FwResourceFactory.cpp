@@ -3,11 +3,12 @@
 #include "framework/audio/FwAudio.h"
 #include "framework/model/FwModel.h"
 #include "framework/render/FwTexture.h"
+#include "framework/resource/FwDataRoot.h"
 
 namespace {
-constexpr const char* kModelFolder = "Data/Model/";
-constexpr const char* kTextureFolder = "Data/Texture/";
-constexpr const char* kSoundFolder = "Data/Sound/";
+constexpr const char* kModelFolder = "Model/";
+constexpr const char* kTextureFolder = "Texture/";
+constexpr const char* kSoundFolder = "Sound/";
 }  // namespace
 
 FwResourceFactory& FwResourceFactory::GetInstance() {
@@ -19,7 +20,7 @@ FwResourceFactory::FwResourceFactory() = default;
 FwResourceFactory::~FwResourceFactory() = default;
 
 FwModel* FwResourceFactory::GetModel(std::string name) {
-    const std::string key = kModelFolder + name;
+    const std::string key = FwDataRoot::Path(kModelFolder + name);
     auto it = models_.find(key);
     if (it != models_.end()) return it->second.get();
     auto model = std::make_unique<FwModel>();
@@ -28,7 +29,7 @@ FwModel* FwResourceFactory::GetModel(std::string name) {
 }
 
 FwTexture* FwResourceFactory::GetTexture(std::string name) {
-    const std::string key = kTextureFolder + name;
+    const std::string key = FwDataRoot::Path(kTextureFolder + name);
     auto it = textures_.find(key);
     if (it != textures_.end()) return it->second.get();
     auto texture = std::make_unique<FwTexture>();
@@ -37,7 +38,7 @@ FwTexture* FwResourceFactory::GetTexture(std::string name) {
 }
 
 std::shared_ptr<FwSoundInstance> FwResourceFactory::GetSound(std::string name, float volume, bool is3D) {
-    const std::string key = kSoundFolder + name;
+    const std::string key = FwDataRoot::Path(kSoundFolder + name);
     auto it = sounds_.find(key);
     if (it == sounds_.end()) {
         auto effect = std::make_shared<FwSoundEffect>();
