@@ -1,4 +1,4 @@
-// gv_bench [--frames N] [--stage N]
+// gv_bench [--frames N] [--stage N] [--render-scale F]
 //
 // Runs a scene on the headless platform (software OpenGL, virtual clock, so
 // the frame loop never sleeps) and reports, for every frame after the first:
@@ -12,6 +12,8 @@
 // the first frame (shader compiles) are reported separately; with --stage
 // also a second construction of the same stage after the run (warm, as on a
 // restart or the clear scene's replay), then peak resident memory.
+// --render-scale draws the 3D pass at that fraction of the resolution, as the
+// game's option of the same name does.
 #include <sys/resource.h>
 #include <time.h>
 
@@ -35,6 +37,7 @@ using Clock = std::chrono::steady_clock;
 struct BenchOptions {
     uint64_t frames = 600;
     int stage = 0;  // 0: title scene
+    float renderScale = 1.0f;
 };
 
 bool ParseArgs(int argc, char** argv, BenchOptions& options) {
@@ -42,6 +45,12 @@ bool ParseArgs(int argc, char** argv, BenchOptions& options) {
         std::string name = argv[i];
         if (i + 1 >= argc) return false;
         char* end = nullptr;
+        if (name == "--render-scale") {
+            float scale = std::strtof(argv[++i], &end);
+            if (*end != '\0' || !(scale >= 0.25f && scale <= 1.0f)) return false;
+            options.renderScale = scale;
+            continue;
+        }
         long value = std::strtol(argv[++i], &end, 10);
         if (*end != '\0') return false;
         if (name == "--frames" && value >= 2) options.frames = static_cast<uint64_t>(value);
@@ -97,12 +106,13 @@ void PrintFrames(const char* clock, const std::vector<double>& frames) {
 int main(int argc, char** argv) {
     BenchOptions options;
     if (!ParseArgs(argc, argv, options)) {
-        std::fprintf(stderr, "usage: gv_bench [--frames N (>= 2)] [--stage 1|2]\n");
+        std::fprintf(stderr, "usage: gv_bench [--frames N (>= 2)] [--stage 1|2] [--render-scale 0.25..1]\n");
         return 2;
     }
 
     FwHeadlessPlatform platform;
     FwSetPlatform(&platform);
+    FwDirect3D::GetInstance().SetRenderScale(options.renderScale);
     Application& app = Application::GetInstance();
 
     Stamp start = Stamp::Now(), sceneStart, sceneEnd, last;
@@ -149,8 +159,10 @@ int main(int argc, char** argv) {
 
     double totalWall = 0.0;
     for (double ms : wallMs) totalWall += ms;
-    std::printf("gv_bench: %s, %zu measured frames (frame 1 reported apart), each finished with glFinish\n",
-                stage > 0 ? ("stage " + std::to_string(stage)).c_str() : "title scene", wallMs.size());
+    std::printf("gv_bench: %s, render scale %.2f, %zu measured frames (frame 1 reported apart), each finished with "
+                "glFinish\n",
+                stage > 0 ? ("stage " + std::to_string(stage)).c_str() : "title scene", options.renderScale,
+                wallMs.size());
     PrintPhase("start-up", start, sceneStart);
     PrintPhase(stage > 0 ? "stage load, cold (GameScene)" : "title load (TitleScene)", sceneStart, sceneEnd);
     if (stage > 0) PrintPhase("stage load, warm (GameScene)", reloadStart, reloadEnd);
