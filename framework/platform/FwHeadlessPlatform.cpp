@@ -63,8 +63,9 @@ bool ParseLook(const std::string& token, FwPoint& look, std::string& reason) {
     size_t comma = args.find(',');
     int dx = 0, dy = 0;
     if (comma == std::string::npos || !ParseInt(args.substr(0, comma), dx) || !ParseInt(args.substr(comma + 1), dy) ||
-        dx < -100000 || dx > 100000 || dy < -100000 || dy > 100000) {
-        reason = "bad look token '" + token + "' (expected look:DX,DY with integers within +-100000)";
+        dx < -kFwScriptMaxLook || dx > kFwScriptMaxLook || dy < -kFwScriptMaxLook || dy > kFwScriptMaxLook) {
+        reason = "bad look token '" + token + "' (expected look:DX,DY with integers within +-" +
+                 std::to_string(kFwScriptMaxLook) + ")";
         return false;
     }
     look.x += dx;
@@ -96,13 +97,17 @@ bool ParseToken(const std::string& token, FwInputSpan& span, std::string& reason
     if (token.size() >= 5 && Upper(token.substr(0, 5)) == "LOOK:") return ParseLook(token, span.look, reason);
     if (token.size() >= 6 && Upper(token.substr(0, 6)) == "MOUSE:") return ParseMouse(token, span, reason);
     std::string name = Upper(token);
+    if (name == "UNFOCUSED") {
+        span.unfocused = true;
+        return true;
+    }
     for (const TokenKey& key : kTokenKeys) {
         if (name == key.name) {
             if (std::find(span.keys.begin(), span.keys.end(), key.vk) == span.keys.end()) span.keys.push_back(key.vk);
             return true;
         }
     }
-    reason = "unknown token '" + token + "' (expected W A S D SPACE R P ESC LMB RMB, look:DX,DY or mouse:X,Y)";
+    reason = "unknown token '" + token + "' (expected W A S D SPACE R P ESC LMB RMB UNFOCUSED, look:DX,DY or mouse:X,Y)";
     return false;
 }
 

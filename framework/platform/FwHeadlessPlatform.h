@@ -8,8 +8,10 @@
 // - Input: a script of held tokens per frame. Each ProcessMessages call moves
 //   to the next frame's input; after the script nothing is held. A line may
 //   place the cursor at a client pixel; it stays there afterwards.
-// - The game window is always the active window; the "window" sits at a fixed
-//   offset on a virtual desktop so screen and client coordinates differ.
+// - The game window is the active window except in frames whose line says
+//   unfocused (a recorded play where the window had lost the focus); the
+//   "window" sits at a fixed offset on a virtual desktop so screen and client
+//   coordinates differ.
 #pragma once
 
 #include <cstdint>
@@ -26,15 +28,18 @@ struct FwInputSpan {
     std::vector<int> keys;    // virtual-key codes held during those frames
     FwPoint look;             // cursor motion in each of those frames
     std::optional<FwPoint> mouse;  // client pixel the cursor is placed at in each of those frames
+    bool unfocused = false;   // the game window is not the active window in those frames
 };
 
 // Client area the mouse:X,Y token may place the cursor in.
 constexpr int kFwScriptClientWidth = 1280;
 constexpr int kFwScriptClientHeight = 720;
+// Largest motion, in pixels per axis, one look:DX,DY token may give a frame.
+constexpr int kFwScriptMaxLook = 100000;
 
 // Harness: parses an input script. One span per line: "COUNT [TOKEN ...]"
-// with tokens W A S D SPACE R P ESC LMB RMB (any case), look:DX,DY and
-// mouse:X,Y (X 0..1279, Y 0..719; at most one per line, not together with
+// with tokens W A S D SPACE R P ESC LMB RMB UNFOCUSED (any case), look:DX,DY
+// and mouse:X,Y (X 0..1279, Y 0..719; at most one per line, not together with
 // look). '#' starts a comment; blank lines are skipped. On a malformed line
 // returns false with "line N: reason" in error (spans is then unspecified).
 bool FwParseInputScript(std::istream& in, std::vector<FwInputSpan>& spans, std::string& error);
@@ -63,14 +68,15 @@ public:
     void Present() override {}
 
     bool IsKeyDown(int vk) const override;
-    bool IsGameWindowActive() const override { return true; }
+    // Active unless the frame's line says unfocused.
+    bool IsGameWindowActive() const override { return !(held_ && held_->unfocused); }
 
     FwPoint GetCursorPos() const override { return cursor_; }
     FwPoint ScreenToClient(FwPoint p) const override;
     FwPoint ClientToScreen(FwPoint p) const override;
     void SetCursorPos(FwPoint screen) override { cursor_ = screen; }
     void ShowCursor(bool show) override { cursorShown_ = show; }
-    bool IsCursorShown() const { return cursorShown_; }
+    bool IsCursorShown() const override { return cursorShown_; }
 
     void MessageBox(const std::string& text, const std::string& caption, FwMessageIcon icon) override;
     // Harness: how many error boxes were shown (a refused stage file, a

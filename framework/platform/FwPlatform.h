@@ -72,6 +72,9 @@ public:
     // Game scene hides the cursor, title and clear scenes show it. Not a
     // counter: the last call wins.
     virtual void ShowCursor(bool show) = 0;
+    // Input recorder, every frame: whether the cursor is shown (the last
+    // ShowCursor call wins; shown before the first). Hidden means mouse look.
+    virtual bool IsCursorShown() const = 0;
 
     // Application::Init on start-up failures: shows the box (when the
     // platform can) and always prints "caption: text" to standard error.

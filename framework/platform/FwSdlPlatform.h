@@ -36,6 +36,7 @@ public:
     FwPoint ClientToScreen(FwPoint p) const override;
     void SetCursorPos(FwPoint screen) override;
     void ShowCursor(bool show) override;
+    bool IsCursorShown() const override { return cursorShown_; }
 
     void MessageBox(const std::string& text, const std::string& caption, FwMessageIcon icon) override;
 

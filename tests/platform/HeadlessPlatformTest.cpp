@@ -71,6 +71,29 @@ TEST(HeadlessPlatform, LookMovesTheCursorOncePerFrameAndWarpResetsIt) {
     EXPECT_EQ(platform.GetCursorPos().y, centre.y);
 }
 
+TEST(HeadlessPlatform, UnfocusedLinesMakeTheWindowInactiveInTheirFramesOnly) {
+    FwHeadlessPlatform platform;
+    platform.SetScript(Script("1 W\n2 UNFOCUSED w look:3,0\n1 unfocused mouse:10,20\n1\n"));
+    const FwPoint centre = platform.ClientToScreen({640, 360});
+    EXPECT_TRUE(platform.IsGameWindowActive());  // before the first frame
+    platform.ProcessMessages();
+    EXPECT_TRUE(platform.IsGameWindowActive());
+    // Keys and cursor motion still arrive while the window is inactive.
+    for (int frame = 2; frame <= 3; ++frame) {
+        platform.ProcessMessages();
+        EXPECT_FALSE(platform.IsGameWindowActive()) << frame;
+        EXPECT_TRUE(platform.IsKeyDown('W')) << frame;
+        EXPECT_EQ(platform.GetCursorPos().x - centre.x, 3 * (frame - 1)) << frame;
+    }
+    platform.ProcessMessages();
+    EXPECT_FALSE(platform.IsGameWindowActive());
+    EXPECT_EQ(platform.ScreenToClient(platform.GetCursorPos()).x, 10);
+    platform.ProcessMessages();
+    EXPECT_TRUE(platform.IsGameWindowActive());
+    platform.ProcessMessages();  // past the script's end
+    EXPECT_TRUE(platform.IsGameWindowActive());
+}
+
 TEST(HeadlessPlatform, ScreenAndClientCoordinatesDifferByTheWindowOrigin) {
     FwHeadlessPlatform platform;
     FwPoint screen = platform.ClientToScreen({0, 0});

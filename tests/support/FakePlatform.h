@@ -29,6 +29,7 @@ public:
         cursorShown = show;
         cursorCalls.push_back(show);
     }
+    bool IsCursorShown() const override { return cursorShown; }
     void MessageBox(const std::string& text, const std::string& caption, FwMessageIcon) override {
         messages.push_back(caption + ": " + text);
     }
