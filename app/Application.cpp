@@ -5,6 +5,7 @@
 #include "app/SceneManager.h"
 #include "app/TitleScene.h"
 #include "framework/audio/FwAudio.h"
+#include "framework/platform/FwInputRecorder.h"
 #include "framework/platform/FwPlatform.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
@@ -23,6 +24,8 @@ Application& Application::GetInstance() {
 void Application::SetFirstScene(SceneFactory factory) { firstScene_ = std::move(factory); }
 
 void Application::SetFrameObserver(FrameObserver observer) { observer_ = std::move(observer); }
+
+void Application::SetInputRecorder(FwInputRecorder* recorder) { recorder_ = recorder; }
 
 uint32_t Application::PacingSleepMs(uint32_t frameStartMs, uint32_t nowMs, int targetFps) {
     if (targetFps <= 0) return 0;
@@ -57,20 +60,25 @@ bool Application::Run() {
         return false;
     }
     SceneManager::GetInstance().ChangeScene(firstScene_ ? firstScene_() : new TitleScene());
+    if (recorder_) recorder_->Start();
 
     FwPlatform& platform = FwGetPlatform();
     uint32_t frameStart = platform.TimeMs();
     for (uint64_t frame = 1;; ++frame) {
         platform.ProcessMessages();
+        // The input exactly as the scene is about to see it.
+        if (recorder_) recorder_->RecordFrame();
         // Escape or the close box: this frame does no audio, scene or present work.
         if (!platform.IsWindowAlive()) break;
         RunFrame();
+        if (recorder_) recorder_->EndFrame();
         if (observer_ && !observer_(frame)) break;
 
         uint32_t sleep = PacingSleepMs(frameStart, platform.TimeMs(), targetFps_);
         if (sleep > 0) platform.SleepMs(sleep);
         frameStart = platform.TimeMs();
     }
+    if (recorder_) recorder_->Finish();
     Shutdown();
     return true;
 }

@@ -7,6 +7,7 @@
 #include <functional>
 
 class BaseScene;
+class FwInputRecorder;
 
 class Application {
 public:
@@ -29,6 +30,10 @@ public:
     void SetFirstScene(SceneFactory factory);
     // Harness and benchmark, before Run: per-frame observer (empty = none).
     void SetFrameObserver(FrameObserver observer);
+    // Program entry (game and harness --record), before Run: the recorder
+    // that writes every frame's input (null = none). Run starts and finishes
+    // it; the caller owns it.
+    void SetInputRecorder(FwInputRecorder* recorder);
 
     // Frame loop pacing: how long to sleep after a frame that started at
     // frameStartMs when the clock now reads nowMs. Unsigned 32-bit arithmetic
@@ -47,4 +52,5 @@ private:
     int targetFps_ = 60;
     SceneFactory firstScene_;
     FrameObserver observer_;
+    FwInputRecorder* recorder_ = nullptr;
 };

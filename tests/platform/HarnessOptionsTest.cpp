@@ -15,13 +15,14 @@ TEST(HarnessOptions, ParsesEveryOption) {
     HarnessOptions options;
     std::string error;
     ASSERT_TRUE(ParseHarnessOptions({"--frames", "120", "--input", "in.txt", "--stage", "2", "--trace", "t.jsonl",
-                                     "--shot", "60:a.png", "--shot", "7:C:/dir/b.png"},
+                                     "--shot", "60:a.png", "--shot", "7:C:/dir/b.png", "--record", "play.txt"},
                                     options, error))
         << error;
     EXPECT_EQ(options.frames, 120u);
     EXPECT_EQ(options.inputFile, "in.txt");
     EXPECT_EQ(options.stage, 2);
     EXPECT_EQ(options.traceFile, "t.jsonl");
+    EXPECT_EQ(options.recordFile, "play.txt");
     ASSERT_EQ(options.shots.size(), 2u);
     EXPECT_EQ(options.shots[0].frame, 60u);
     EXPECT_EQ(options.shots[0].file, "a.png");
@@ -52,4 +53,6 @@ TEST(HarnessOptions, RejectsUnknownOptionsAndBadValues) {
     for (const char* shot : {"60", "60:", ":a.png", "0:a.png", "x:a.png", "-1:a.png"})
         EXPECT_NE(ErrorOf({"--frames", "1", "--shot", shot}).find("--shot expects"), std::string::npos) << shot;
     EXPECT_NE(ErrorOf({"--frames", "1", "--trace", ""}).find("needs a file name"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--frames", "1", "--record", ""}).find("needs a file name"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--frames", "1", "--record"}).find("needs a value"), std::string::npos);
 }

@@ -17,6 +17,7 @@ struct HarnessOptions {
     uint64_t frames = 0;  // 0: not given (run to the end of the input script)
     std::string inputFile;
     std::string traceFile;
+    std::string recordFile;  // --record: write the run's input as a script
     int stage = 0;        // 0: start at the title scene
     std::vector<HarnessShot> shots;
     bool noRender = false;  // run the logic only; shot frames are still drawn
@@ -35,9 +36,12 @@ inline const char* HarnessUsage() {
            "                     one of --frames and --input is required)\n"
            "  --input FILE       input script: lines 'COUNT [TOKEN ...]', the tokens held for COUNT frames;\n"
            "                     tokens W A S D SPACE R P ESC LMB RMB look:DX,DY mouse:X,Y; '#' starts a comment;\n"
-           "                     after the script nothing is held. ESC ends the run (exit 0)\n"
+           "                     after the script nothing is held. ESC ends the run (exit 0). unfocused: the\n"
+           "                     window is not the active one in those frames (recorded plays)\n"
            "  --stage N          start in the game scene of stage N (1 or 2) instead of the title\n"
            "  --trace FILE       write one JSON object per frame (JSON Lines)\n"
+           "  --record FILE      write the input of every frame as an input script (what the game's\n"
+           "                     --record writes), for replaying with --input\n"
            "  --shot FRAME:FILE  save the frame presented in frame FRAME as a 1280x720 PNG (repeatable)\n"
            "  --no-render        run the scenes' logic without drawing (the trace is the same); frames named\n"
            "                     by --shot are still drawn, from the state of that frame\n"
@@ -84,7 +88,7 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
             continue;
         }
         bool takesValue = name == "--frames" || name == "--input" || name == "--stage" || name == "--trace" ||
-                          name == "--shot";
+                          name == "--shot" || name == "--record";
         if (!takesValue) {
             error = "unknown option '" + name + "'";
             return false;
@@ -115,6 +119,8 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
             return false;
         } else if (name == "--input") {
             options.inputFile = value;
+        } else if (name == "--record") {
+            options.recordFile = value;
         } else {
             options.traceFile = value;
         }

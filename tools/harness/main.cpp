@@ -8,6 +8,7 @@
 #include "app/Application.h"
 #include "framework/FwTrace.h"
 #include "framework/platform/FwHeadlessPlatform.h"
+#include "framework/platform/FwInputRecorder.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
 #include "game/GameScene.h"
@@ -64,6 +65,14 @@ int RunHarness(HarnessOptions options) {
 
     HarnessRecorder recorder(options);
     if (!recorder.Open(error)) return Fail(kExitFailure, error);
+    // --record: the run's own input, as the game's --record writes it.
+    FwInputRecorder inputRecorder;
+    if (!options.recordFile.empty()) {
+        if (!inputRecorder.Open(options.recordFile, error)) return Fail(kExitFailure, error);
+        if (options.stage > 0)
+            inputRecorder.WriteComment("started in stage " + std::to_string(options.stage) + ": replay with --stage " +
+                                       std::to_string(options.stage));
+    }
 
     FwSetPlatform(&platform);
     FwSetTraceSink([&recorder](const std::string& event) { recorder.AddEvent(event); });
@@ -82,7 +91,10 @@ int RunHarness(HarnessOptions options) {
         device.SetDrawingSuppressed(!DrawsFrame(options, frame + 1));
         return more;
     });
+    if (!options.recordFile.empty()) app.SetInputRecorder(&inputRecorder);
     bool started = app.Run();
+    app.SetInputRecorder(nullptr);
+    inputRecorder.Finish();
     app.SetFrameObserver({});
     device.SetDrawingSuppressed(false);
     FwSetTraceSink({});
@@ -91,6 +103,7 @@ int RunHarness(HarnessOptions options) {
     if (!started) return Fail(kExitFailure, "start-up failed");
     std::string failure = recorder.Failure();
     if (!failure.empty()) return Fail(kExitFailure, failure);
+    if (!inputRecorder.Good()) return Fail(kExitFailure, "writing the recording '" + options.recordFile + "' failed");
     if (platform.ErrorBoxCount() > 0) return Fail(kExitFailure, "the game reported an error (see above)");
     return kExitOk;
 }
