@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cfloat>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -127,6 +128,15 @@ struct FwDirect3D::Impl {
     bool ready = false;
     bool presentToWindow = false;
     bool suppressed = false;  // drawing suppressed (logic-only runs)
+    float renderScale = 1.0f;
+
+    // Render scale below 1: the 3D pass's own targets and where the frame is.
+    std::shared_ptr<FwTexture> sceneColor;
+    std::shared_ptr<FwTexture> sceneDepth;
+    bool scenePhase = false;  // no sprite pass yet this frame: back-buffer draws go to sceneColor
+    bool sceneDrawn = false;  // sceneColor holds something of this frame
+    FwTexture* targetColor = nullptr;  // the targets as the caller named them
+    FwTexture* targetDepth = nullptr;
     int width = 0;
     int height = 0;
     int viewport[4] = {0, 0, 0, 0};
@@ -136,6 +146,7 @@ struct FwDirect3D::Impl {
     std::shared_ptr<FwTexture> defaultTexture;  // 1x1 opaque white
     std::shared_ptr<FwTexture> nullTexture;     // 1x1 transparent black: what an unbound slot reads
     GLuint targetFbo = 0;                       // colour and depth targets of the draws
+    bool redirected = false;                    // targetFbo holds the scene targets instead of the back buffer
 
     FwBuffer immediate[kImmediateBuffers];
     FwBuffer spare;
@@ -170,6 +181,62 @@ struct FwDirect3D::Impl {
         glBindVertexArray(vao);
         glVertexArrayVertexBuffer(vao, 0, vertexBuffer, vertexOffset, static_cast<GLsizei>(vertexStride));
         glVertexArrayElementBuffer(vao, indexBuffer);
+    }
+    bool Scaled() const { return sceneColor != nullptr; }
+    // A target as the GL calls must see it: during the scaled 3D pass the
+    // back buffer and Z buffer stand for the scene targets.
+    FwTexture* Physical(FwTexture* texture) const {
+        if (!Scaled() || !scenePhase) return texture;
+        if (texture == backBuffer.get()) return sceneColor.get();
+        if (texture == zBuffer.get()) return sceneDepth.get();
+        return texture;
+    }
+    void ApplyTargets() {
+        FwTexture* color = Physical(targetColor);
+        FwTexture* depth = Physical(targetDepth);
+        redirected = Scaled() && scenePhase && targetColor == backBuffer.get();
+        GLuint colorTex = color && color->Format() == FwTextureFormat::RGBA8 ? color->Handle() : 0;
+        GLuint depthTex = depth && depth->Format() == FwTextureFormat::Depth32F ? depth->Handle() : 0;
+        glNamedFramebufferTexture(targetFbo, GL_COLOR_ATTACHMENT0, colorTex, 0);
+        glNamedFramebufferTexture(targetFbo, GL_DEPTH_ATTACHMENT, depthTex, 0);
+        glNamedFramebufferDrawBuffer(targetFbo, colorTex ? GL_COLOR_ATTACHMENT0 : GL_NONE);
+        glBindFramebuffer(GL_DRAW_FRAMEBUFFER, targetFbo);
+    }
+    // The viewport in the pixels of the bound target: scaled with it.
+    void ApplyViewport() const {
+        if (!redirected) {
+            glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+            return;
+        }
+        const float sx = static_cast<float>(sceneColor->Width()) / static_cast<float>(width);
+        const float sy = static_cast<float>(sceneColor->Height()) / static_cast<float>(height);
+        const int x0 = static_cast<int>(std::lround(viewport[0] * sx));
+        const int y0 = static_cast<int>(std::lround(viewport[1] * sy));
+        const int x1 = static_cast<int>(std::lround((viewport[0] + viewport[2]) * sx));
+        const int y1 = static_cast<int>(std::lround((viewport[1] + viewport[3]) * sy));
+        glViewport(x0, y0, x1 - x0, y1 - y0);
+    }
+    // Ends the scaled 3D pass: what it drew is scaled into the back buffer
+    // and the caller's targets are the real ones again.
+    void EndScenePhase() {
+        if (!Scaled() || !scenePhase) return;
+        scenePhase = false;
+        if (sceneDrawn && !suppressed) {
+            glDisable(GL_SCISSOR_TEST);
+            glBlitNamedFramebuffer(sceneColor->Framebuffer(), backBuffer->Framebuffer(), 0, 0, sceneColor->Width(),
+                                   sceneColor->Height(), 0, 0, width, height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+            if (rasterizer && rasterizer->scissor) glEnable(GL_SCISSOR_TEST);
+        }
+        sceneDrawn = false;
+        ApplyTargets();
+        ApplyViewport();
+    }
+    void BeginScenePhase() {
+        if (!Scaled()) return;
+        scenePhase = true;
+        sceneDrawn = false;
+        ApplyTargets();
+        ApplyViewport();
     }
     void BindSampler(int slot) const {
         if (slot != 0) return;  // no shader reads the other slots
@@ -232,6 +299,16 @@ bool FwDirect3D::Init(int width, int height, bool debugDevice, std::string& erro
     if (!d.backBuffer->CreateTarget(width, height, FwTextureFormat::RGBA8)) return fail("バックバッファ作成失敗");
     d.zBuffer = std::make_shared<FwTexture>();
     if (!d.zBuffer->CreateTarget(width, height, FwTextureFormat::Depth32F)) return fail("Zバッファ作成失敗");
+    if (d.renderScale < 1.0f) {
+        const int sceneWidth = std::max(1, static_cast<int>(std::lround(width * d.renderScale)));
+        const int sceneHeight = std::max(1, static_cast<int>(std::lround(height * d.renderScale)));
+        d.sceneColor = std::make_shared<FwTexture>();
+        d.sceneDepth = std::make_shared<FwTexture>();
+        if (!d.sceneColor->CreateTarget(sceneWidth, sceneHeight, FwTextureFormat::RGBA8) ||
+            !d.sceneDepth->CreateTarget(sceneWidth, sceneHeight, FwTextureFormat::Depth32F))
+            return fail("バックバッファ作成失敗");
+        d.scenePhase = true;
+    }
     glCreateFramebuffers(1, &d.targetFbo);
     d.ready = true;  // the public calls below need it; a failure resets it
     SetRenderTargets(d.backBuffer.get(), d.zBuffer.get());
@@ -277,7 +354,8 @@ void FwDirect3D::Release() {
         if (d.targetFbo) glDeleteFramebuffers(1, &d.targetFbo);
         // Textures shared with models (the white default) become empty here;
         // their GL names must go while the context still exists.
-        for (auto* tex : {&d.backBuffer, &d.zBuffer, &d.defaultTexture, &d.nullTexture})
+        for (auto* tex :
+             {&d.backBuffer, &d.zBuffer, &d.defaultTexture, &d.nullTexture, &d.sceneColor, &d.sceneDepth})
             if (*tex) (*tex)->Release();
         for (FwBuffer& b : d.immediate) b.Release();
         d.spare.Release();
@@ -286,9 +364,18 @@ void FwDirect3D::Release() {
     }
     FwGL::EndGeneration();
     bool suppressed = d.suppressed;
+    float renderScale = d.renderScale;
     impl_ = std::make_unique<Impl>();
     impl_->presentToWindow = presentToWindow;
     impl_->suppressed = suppressed;
+    impl_->renderScale = renderScale;
+}
+
+void FwDirect3D::SetRenderScale(float scale) { impl_->renderScale = std::clamp(scale, 0.25f, 1.0f); }
+float FwDirect3D::RenderScale() const { return impl_->renderScale; }
+
+void FwDirect3D::BeginOverlay() {
+    if (impl_->ready) impl_->EndScenePhase();
 }
 
 void FwDirect3D::SetDrawingSuppressed(bool suppressed) { impl_->suppressed = suppressed; }
@@ -300,6 +387,8 @@ void FwDirect3D::Finish() {
 
 void FwDirect3D::Present() {
     Impl& d = *impl_;
+    // A frame without a sprite pass still shows its scaled 3D pass.
+    if (d.ready) d.EndScenePhase();
     if (d.ready && d.presentToWindow && !d.suppressed) {
         // Scissoring would clip the blit; it is the only state that affects it.
         glDisable(GL_SCISSOR_TEST);
@@ -308,6 +397,7 @@ void FwDirect3D::Present() {
         if (d.rasterizer && d.rasterizer->scissor) glEnable(GL_SCISSOR_TEST);
     }
     if (FwHasPlatform()) FwGetPlatform().Present();
+    if (d.ready) d.BeginScenePhase();
 }
 
 bool FwDirect3D::ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& height) {
@@ -331,12 +421,11 @@ bool FwDirect3D::ReadBackBuffer(std::vector<uint8_t>& rgba, int& width, int& hei
 void FwDirect3D::SetRenderTargets(FwTexture* color, FwTexture* depth) {
     Impl& d = *impl_;
     if (!d.ready) return;
-    GLuint colorTex = color && color->Format() == FwTextureFormat::RGBA8 ? color->Handle() : 0;
-    GLuint depthTex = depth && depth->Format() == FwTextureFormat::Depth32F ? depth->Handle() : 0;
-    glNamedFramebufferTexture(d.targetFbo, GL_COLOR_ATTACHMENT0, colorTex, 0);
-    glNamedFramebufferTexture(d.targetFbo, GL_DEPTH_ATTACHMENT, depthTex, 0);
-    glNamedFramebufferDrawBuffer(d.targetFbo, colorTex ? GL_COLOR_ATTACHMENT0 : GL_NONE);
-    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, d.targetFbo);
+    const bool wasRedirected = d.redirected;
+    d.targetColor = color;
+    d.targetDepth = depth;
+    d.ApplyTargets();
+    if (d.redirected != wasRedirected) d.ApplyViewport();
 }
 
 void FwDirect3D::ClearRenderTarget(FwTexture* color, float r, float g, float b, float a) {
@@ -344,9 +433,11 @@ void FwDirect3D::ClearRenderTarget(FwTexture* color, float r, float g, float b, 
         color->Format() != FwTextureFormat::RGBA8)
         return;
     const GLfloat value[4] = {r, g, b, a};
+    FwTexture* target = impl_->Physical(color);
+    if (target != color) impl_->sceneDrawn = true;
     // A clear covers the whole target, as the game expects, whatever the scissor.
     glDisable(GL_SCISSOR_TEST);
-    glClearNamedFramebufferfv(color->Framebuffer(), GL_COLOR, 0, value);
+    glClearNamedFramebufferfv(target->Framebuffer(), GL_COLOR, 0, value);
     if (impl_->rasterizer && impl_->rasterizer->scissor) glEnable(GL_SCISSOR_TEST);
 }
 
@@ -359,7 +450,7 @@ void FwDirect3D::ClearDepthStencil(FwTexture* depth, float depth01, uint8_t /*st
     // depth state bound at the time.
     glDepthMask(GL_TRUE);
     glDisable(GL_SCISSOR_TEST);
-    glClearNamedFramebufferfv(depth->Framebuffer(), GL_DEPTH, 0, &depth01);
+    glClearNamedFramebufferfv(impl_->Physical(depth)->Framebuffer(), GL_DEPTH, 0, &depth01);
     if (impl_->depth) ApplyDepth(*impl_->depth);
     if (impl_->rasterizer && impl_->rasterizer->scissor) glEnable(GL_SCISSOR_TEST);
 }
@@ -371,7 +462,7 @@ void FwDirect3D::SetViewport(int x, int y, int width, int height) {
     d.viewport[1] = y;
     d.viewport[2] = width;
     d.viewport[3] = height;
-    glViewport(x, y, width, height);
+    d.ApplyViewport();
 }
 
 void FwDirect3D::GetViewport(int& x, int& y, int& width, int& height) const {
@@ -437,14 +528,16 @@ void FwDirect3D::SetIndexBuffer(const FwBuffer* buffer) {
 void FwDirect3D::SetTopology(FwTopology topology) { impl_->topology = topology; }
 
 void FwDirect3D::Draw(uint32_t vertexCount, uint32_t startVertex) {
-    const Impl& d = *impl_;
+    Impl& d = *impl_;
     if (!d.ready || d.suppressed || vertexCount == 0 || d.vertexBuffer == 0) return;
+    if (d.redirected) d.sceneDrawn = true;
     glDrawArrays(ToGL(d.topology), static_cast<GLint>(startVertex), static_cast<GLsizei>(vertexCount));
 }
 
 void FwDirect3D::DrawIndexed(uint32_t indexCount, uint32_t startIndex, int32_t baseVertex) {
-    const Impl& d = *impl_;
+    Impl& d = *impl_;
     if (!d.ready || d.suppressed || indexCount == 0 || d.vertexBuffer == 0 || d.indexBuffer == 0) return;
+    if (d.redirected) d.sceneDrawn = true;
     const void* offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(startIndex) * sizeof(uint32_t));
     glDrawElementsBaseVertex(ToGL(d.topology), static_cast<GLsizei>(indexCount), GL_UNSIGNED_INT, offset, baseVertex);
 }

@@ -78,6 +78,20 @@ public:
     void SetDrawingSuppressed(bool suppressed);
     bool IsDrawingSuppressed() const;
 
+    // The game and the harness (--render-scale), before Init; kept across
+    // Init and Release; clamped to 0.25..1. Below 1 each frame's 3D pass goes
+    // to a colour and depth target of that fraction of the back buffer's
+    // size: whatever a scene draws into the back buffer before its first
+    // sprite pass (clears included) lands there, and is scaled up into the
+    // back buffer (linear filtering) when that sprite pass begins, or at
+    // Present. Sprites and every other target keep their full resolution.
+    // 1, the default, draws everything directly.
+    void SetRenderScale(float scale);
+    float RenderScale() const;
+    // FwShaderManager::Begin: the frame's sprite pass is about to draw, so a
+    // scaled 3D pass is laid into the back buffer now.
+    void BeginOverlay();
+
     std::shared_ptr<FwTexture> GetBackBuffer() const;
     std::shared_ptr<FwTexture> GetZBuffer() const;
     std::shared_ptr<FwTexture> GetDefaultTexture() const;  // 1x1 opaque white

@@ -456,6 +456,7 @@ void FwShaderManager::Begin(bool linear, bool depthOff) {
     if (s.begun) return;
     s.begun = true;
     FwDirect3D& device = Device();
+    device.BeginOverlay();
 
     int x = 0, y = 0, width = 0, height = 0;
     device.GetViewport(x, y, width, height);

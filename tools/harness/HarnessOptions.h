@@ -22,11 +22,13 @@ struct HarnessOptions {
     std::vector<HarnessShot> shots;
     bool noRender = false;  // run the logic only; shot frames are still drawn
     bool referenceShaders = false;  // the general model shader, no pixel-neutral shortcuts
+    float renderScale = 1.0f;       // resolution of the 3D pass relative to the window
     bool help = false;
 };
 
 constexpr uint64_t kHarnessMaxFrames = 1000000000ull;
 constexpr int kHarnessStageCount = 2;
+constexpr float kHarnessMinRenderScale = 0.25f;
 
 inline const char* HarnessUsage() {
     return "usage: gilded_vault_harness [options]\n"
@@ -47,6 +49,8 @@ inline const char* HarnessUsage() {
            "                     by --shot are still drawn, from the state of that frame\n"
            "  --reference-shaders  draw models with the general shader and without the shortcuts that\n"
            "                     leave pixels unchanged (for comparing images)\n"
+           "  --render-scale F   draw the 3D scene at F times the resolution (0.25 to 1) and scale it up;\n"
+           "                     sprites stay sharp (default 1)\n"
            "  --help             show this text\n"
            "Exit codes: 0 success, 1 run-time failure (start-up, files, a shot not taken), 2 usage or script error.\n";
 }
@@ -69,6 +73,16 @@ inline bool ParseShot(const std::string& text, HarnessShot& shot, std::string& e
     shot.file = text.substr(colon + 1);
     return true;
 }
+
+inline bool ParseScale(const std::string& text, float& scale) {
+    float value = 0.0f;
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || ec != std::errc() || end != text.data() + text.size() || !(value >= kHarnessMinRenderScale) ||
+        !(value <= 1.0f))
+        return false;
+    scale = value;
+    return true;
+}
 }  // namespace harness_detail
 
 // Parses the arguments after the program name. False with a message in error
@@ -88,7 +102,7 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
             continue;
         }
         bool takesValue = name == "--frames" || name == "--input" || name == "--stage" || name == "--trace" ||
-                          name == "--shot" || name == "--record";
+                          name == "--shot" || name == "--render-scale" || name == "--record";
         if (!takesValue) {
             error = "unknown option '" + name + "'";
             return false;
@@ -114,6 +128,11 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
             HarnessShot shot;
             if (!harness_detail::ParseShot(value, shot, error)) return false;
             options.shots.push_back(shot);
+        } else if (name == "--render-scale") {
+            if (!harness_detail::ParseScale(value, options.renderScale)) {
+                error = "--render-scale expects a number from 0.25 to 1, got '" + value + "'";
+                return false;
+            }
         } else if (value.empty()) {
             error = name + " needs a file name";
             return false;

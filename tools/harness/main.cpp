@@ -86,6 +86,7 @@ int RunHarness(HarnessOptions options) {
     FwDirect3D& device = FwDirect3D::GetInstance();
     device.SetDrawingSuppressed(!DrawsFrame(options, 1));
     FwShaderManager::GetInstance().SetReferenceShading(options.referenceShaders);
+    device.SetRenderScale(options.renderScale);
     app.SetFrameObserver([&recorder, &options, &device](uint64_t frame) {
         bool more = recorder.OnFrame(frame);
         device.SetDrawingSuppressed(!DrawsFrame(options, frame + 1));
