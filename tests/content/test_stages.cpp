@@ -163,7 +163,6 @@ TEST(StageDescription, CommittedDescriptionsParseAndAgreeWithTheCoordinateFiles)
         bool startOnFloor = false;
         for (const auto& f : d.floors) startOnFloor = startOnFloor || f.rect.Contains(0, 0);
         EXPECT_TRUE(startOnFloor) << "the player starts at the origin";
-        EXPECT_FALSE(d.steps.empty()) << "the intended solution is part of the description";
 
         // every door of the coordinate file stands in a door opening: at the
         // opening's centre along the wall, on the wall's middle plane
@@ -225,8 +224,8 @@ TEST(StageDescription, RefusesBrokenTextNamingTheLine) {
         {head + "door d w 10\n", "line 4: opening 'd' does not fit in wall 'w'"},
         {head + "window v w 0 8 1 30\n", "line 4: opening 'v' does not fit in wall 'w'"},
         {head + "floor f 20 20 30 30\n", "the name 'f' is used twice"},
-        {head + "reel 0 from 1 2 onto lift 0\n", "line 4: unknown button kind 'lift'"},
-        {head + "pull p from 1 2 toward 1 2 3\n", "line 4: expected 'aim', got 'toward'"},
+        {head + "arch a w 0 6\n", "line 4: 'arch' takes 5 values, got 4"},
+        {head + "arch a w 0 0 7\n", "line 4: opening 'a' has no size"},
         {"floor f -10 -10 10 10\n", "no 'stage' statement"},
         {"stage 1 Empty\nwall w 0 0 1 1\n", "the stage has no floor"},
     };

@@ -24,6 +24,11 @@ struct ContentContext {
 bool WriteModelsAndImages(const ContentContext& ctx);  // models, textures, contact sheet
 bool WriteSounds(const ContentContext& ctx);           // every WAV
 bool WriteStages(const ContentContext& ctx);           // stage meshes, coordinate files, maps
+// gv_content --check: checks one stage description and coordinate file (the
+// models it needs from ctx.dataDir) and writes nothing; prints each broken
+// rule to stderr and returns false if any.
+bool CheckStageFiles(const ContentContext& ctx, const std::string& descriptionPath,
+                     const std::string& coordinatePath);
 // Renders every model under Data/Model into docs/ContactSheet.png; runs last.
 bool WriteContactSheet(const ContentContext& ctx);
 
@@ -153,8 +158,6 @@ std::array<CVec3, 2> PrimitiveBounds(const CPrimitive& p);
 // ---- sizes of the object models that stage layouts must respect ----
 // (all in the object's own frame; the coordinate file places that frame)
 namespace content_sizes {
-// Box: a cube about its centre.
-constexpr float kBoxSize = 5.0f;
 // Door (Door.gltf, DoorEdge.gltf, lamp and clock), origin at the door's base
 // point on the floor, the door plane is local z = 0. The wall opening that a
 // door closes is x in [-kDoorOpeningHalfWidth, +], y in [0, kDoorOpeningHeight];

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <sys/stat.h>
 
+#include "game/gimmick/Box.h"
 #include "tools/content/ImageTextures.h"
 #include "tools/content/ModelKit.h"
 
@@ -93,7 +94,9 @@ bool WriteBox(const ContentContext& ctx) {
     CModel m;
     m.materials.push_back(Glow(Mat("Crate", 0xffffff, 0.0f, 0.65f, tex), 0xffffff, 0.12f, tex));
     CNode n = Node("Box");
-    float h = cs::kBoxSize * 0.5f;
+    // as large as the game's box, whose rays and landing assume this cube
+    static_assert(Box::kRadius == Box::kHalfHeight, "the box is a cube");
+    float h = Box::kHalfHeight;
     AddBox(PrimFor(n, 0), {-h, -h, -h}, {h, h, h});
     m.nodes.push_back(n);
     f.WriteModel("newBox.gltf", m);

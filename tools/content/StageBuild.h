@@ -1,6 +1,6 @@
 // Internal interfaces of the content tool's stage part: building the stage mesh
-// from its description, reading the coordinate file, checking both against the
-// game's numbers, drawing the map and painting the stage textures.
+// from its description, reading the coordinate file, checking the geometry of
+// both, drawing the map and painting the stage textures.
 #pragma once
 
 #include <array>
@@ -83,18 +83,8 @@ struct ModelBounds {
     CVec3 min{0, 0, 0}, max{0, 0, 0};
 };
 
-// What the solution steps came to, for the map.
-struct StepResult {
-    stagedesc::StepKind kind = stagedesc::StepKind::Reel;
-    CVec3 stand{0, 0, 0};   // eye position
-    CVec3 aim{0, 0, 0};     // box centre, hook point or jewel
-    CVec3 result{0, 0, 0};  // where the box or the player ended
-    std::string label;
-};
-
 // What the checker found out, for the map.
 struct CheckReport {
-    std::vector<StepResult> steps;
     std::vector<std::array<CVec3, 2>> beams;  // each laser beam, start to end
 };
 
@@ -105,8 +95,9 @@ struct CheckInput {
     ModelBounds door, window;
 };
 
-// WriteStages, after writing a stage: verifies the design rules, prints every
-// finding and returns false if any rule is broken.
+// WriteStages after writing a stage, and CheckStageFiles: verifies the
+// geometry rules, prints every broken rule to stderr (naming the stage and
+// the object) and returns false if any is broken.
 bool CheckStage(const CheckInput& in, CheckReport& report);
 
 // Checker: height of the walkable surface under (x, z), or false over pits,

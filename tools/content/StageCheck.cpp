@@ -1,13 +1,22 @@
-// The stage checker: verifies a stage description and its coordinate file
-// against the numbers the game plays by (eye height, jump, wall push-out, hook
-// reach, box and button sizes, door and window models) and replays the
-// intended solution steps (reeling a box onto a button, the chain pull, the
-// jewel shot) with the game's per-frame rules.
+// The stage checker: verifies a stage description and its coordinate file as
+// geometry. The stage is closed and its faces look into the rooms; door and
+// window openings fit their models and the ways through them are open; pits
+// have no floor and lie between the start and the showcase; boxes, buttons
+// and the showcase stand on floors; every laser beam ends on a wall or a
+// window near its button. That the stage can be played through is proven by
+// the playthroughs, which the real game replays; the game numbers needed here
+// come from the game's own headers.
 #include <cmath>
 #include <cstdio>
 #include <deque>
 #include <limits>
 
+#include "framework/collision/FwCollision.h"
+#include "game/gimmick/Box.h"
+#include "game/gimmick/Door.h"
+#include "game/gimmick/Laser.h"
+#include "game/player/OperationGuide.h"
+#include "game/player/Player.h"
 #include "tools/content/StageBuild.h"
 
 namespace stagebuild {
@@ -18,25 +27,24 @@ using stagedesc::Area;
 using stagedesc::Opening;
 using stagedesc::OpeningKind;
 using stagedesc::Rect;
-using stagedesc::Step;
-using stagedesc::StepKind;
 
-// The game's numbers.
-constexpr float kEye = 3.0f;
-constexpr float kWalk = 0.3f;
-constexpr float kJumpSpeed = 1.5f;
-constexpr float kPushRadius = 2.0f;
-constexpr float kHookRange = 35.0f;
-constexpr float kBoxHalf = 2.5f;
-constexpr float kButtonRadius = 2.25f;
-constexpr float kLaserActive = 75.0f;
-constexpr float kJewelAbove = 6.0f;
-constexpr float kMaxJumpable = 9.0f;  // platform tops a jump can reach (the feet peak at 9.42)
 constexpr float kMiss = std::numeric_limits<float>::max();
 
-constexpr float kPlayerHitRadius = content_sizes::kPlayerHitRadius;  // laser collision sphere about the eye
-constexpr float kButtonClear = content_sizes::kButtonFrameRadius + 0.1f;  // floor around a button
+// Floor the models need around their base points.
+constexpr float kButtonClear = content_sizes::kButtonFrameRadius + 0.1f;
 constexpr float kShowcaseClear = content_sizes::kShowcaseHalfWidth * 1.4143f + 0.1f;
+// The laser collision sphere about the player's eye (CollisionModel.gltf).
+constexpr float kPlayerHitRadius = content_sizes::kPlayerHitRadius;
+// Walkable openings: the wall push-out keeps the eye this far from a jamb,
+// so an opening narrower than twice it pushes the player from side to side.
+constexpr float kPassWidth = 2.0f * kFwPushOutRadius;
+// Open floor the player needs on each side of a walkable opening to step up
+// to it and out of it.
+constexpr float kDoorwayDepth = 2.0f * kFwPushOutRadius;
+// A time door stays open long enough to be raced through (its button sinks
+// and its panel rises first) and shuts within a minute.
+constexpr int kMinTimeDoorFrames = 120;
+constexpr int kMaxTimeDoorFrames = 3600;
 
 // Models the stage assumes when their files are not there yet (the sizes of
 // content_sizes in Content.h).
@@ -60,7 +68,6 @@ CVec3 Norm(const CVec3& a) {
     return l > 0 ? Mul(a, 1.0f / l) : CVec3{0, 0, 0};
 }
 CVec3 ToC(const Vec3& v) { return {v.x, v.y, v.z}; }
-float HorizDist(const CVec3& a, const CVec3& b) { return std::hypot(a[0] - b[0], a[2] - b[2]); }
 
 // Both-sided ray/triangle test; distance along a unit direction.
 bool RayTriangle(const CVec3& o, const CVec3& d, const Triangle& t, float& dist) {
@@ -97,15 +104,15 @@ bool RayBox(const CVec3& o, const CVec3& d, const CVec3& mn, const CVec3& mx, fl
     return true;
 }
 
-struct Box {
+struct Bounds {
     CVec3 min, max;
 };
 
 // A model's local bounds turned by a yaw (degrees, the game's convention:
 // local +x goes to (cos, 0, -sin)), scaled and moved; as world bounds.
-Box PlacedBounds(const CVec3& lmin, const CVec3& lmax, const CVec3& scale, float yawDeg, const CVec3& pos) {
+Bounds PlacedBounds(const CVec3& lmin, const CVec3& lmax, const CVec3& scale, float yawDeg, const CVec3& pos) {
     float a = yawDeg * 0.017453292f, c = std::cos(a), s = std::sin(a);
-    Box out{{kMiss, kMiss, kMiss}, {-kMiss, -kMiss, -kMiss}};
+    Bounds out{{kMiss, kMiss, kMiss}, {-kMiss, -kMiss, -kMiss}};
     for (int i = 0; i < 8; ++i) {
         CVec3 p = {(i & 1 ? lmax[0] : lmin[0]) * scale[0], (i & 2 ? lmax[1] : lmin[1]) * scale[1],
                    (i & 4 ? lmax[2] : lmin[2]) * scale[2]};
@@ -118,33 +125,10 @@ Box PlacedBounds(const CVec3& lmin, const CVec3& lmax, const CVec3& scale, float
     return out;
 }
 
-// The first-person view the player holds while looking along `forward`.
-struct View {
-    CVec3 forward, right, up;
-};
-
-View ViewAlong(const CVec3& forwardIn) {
-    CVec3 f = Norm(forwardIn);
-    float yaw = std::atan2(f[0], f[2]);
-    float pitch = -std::asin(std::clamp(f[1], -1.0f, 1.0f));
-    float cy = std::cos(yaw), sy = std::sin(yaw), cp = std::cos(pitch), sp = std::sin(pitch);
-    View v;
-    v.forward = {cp * sy, -sp, cp * cy};
-    v.right = {cy, 0, -sy};
-    v.up = {sp * sy, cp, sp * cy};
-    return v;
-}
-
-// The hook gun hangs 1 right, 0.5 down and 1 ahead of the eye.
-CVec3 GunAt(const CVec3& eye, const View& v) {
-    return Add(Add(Add(eye, v.right), Mul(v.up, -0.5f)), v.forward);
-}
-
 class Checker {
 public:
     Checker(const CheckInput& in, CheckReport& report)
-        : d_(*in.desc), l_(*in.layout), tris_(*in.triangles), steps_(report.steps), beams_(report.beams),
-          solids_(BuildSolids(d_)) {
+        : d_(*in.desc), l_(*in.layout), tris_(*in.triangles), beams_(report.beams), solids_(BuildSolids(d_)) {
         doorMin_ = in.door.present ? in.door.min : kDoorMin;
         doorMax_ = in.door.present ? in.door.max : kDoorMax;
         winMin_ = in.window.present ? in.window.min : kWindowMin;
@@ -158,14 +142,13 @@ public:
         CheckSurfaces();
         CheckStart();
         CheckClosure();
+        CheckPits();
         CheckBoxes();
         CheckButtonsAndShowcase();
         CheckDoors();
+        CheckDoorways();
         CheckWindows();
         CheckLasers();
-        CheckPits();
-        CheckSteps();
-        CheckChainNeeded();
         if (d_.stage == 1) CheckGuidePlaces();
         return errors_ == 0;
     }
@@ -180,6 +163,11 @@ private:
     static std::string P(float x, float z) {
         char b[64];
         std::snprintf(b, sizeof b, "(%.2f, %.2f)", x, z);
+        return b;
+    }
+    static std::string Num(float v) {
+        char b[32];
+        std::snprintf(b, sizeof b, "%g", v);
         return b;
     }
     static std::string P3(const CVec3& v) {
@@ -223,15 +211,12 @@ private:
         return in(d_.floors) || in(d_.pits) || in(d_.platforms) || in(d_.walls) || in(d_.posts);
     }
 
-    // Nearest stage surface along a unit ray, with the face's winding normal.
-    float StageRay(const CVec3& o, const CVec3& dir, CVec3* normal = nullptr) const {
+    // Nearest stage surface along a unit ray; kMiss when there is none.
+    float StageRay(const CVec3& o, const CVec3& dir) const {
         float best = kMiss;
         for (const Triangle& t : tris_) {
             float dist;
-            if (RayTriangle(o, dir, t, dist) && dist < best) {
-                best = dist;
-                if (normal) *normal = Norm(Cross(Sub(t.b, t.a), Sub(t.c, t.a)));
-            }
+            if (RayTriangle(o, dir, t, dist) && dist < best) best = dist;
         }
         return best;
     }
@@ -259,13 +244,15 @@ private:
         standing.insert(standing.end(), d_.posts.begin(), d_.posts.end());
         for (const Area& pf : standing) {
             const Rect& r = pf.rect;
+            bool onFloor = true;
             for (float fx : {r.x0 + 0.01f, r.x1 - 0.01f}) {
                 for (float fz : {r.z0 + 0.01f, r.z1 - 0.01f}) {
-                    bool onFloor = false;
-                    for (const Area& f : d_.floors) onFloor = onFloor || f.rect.Contains(fx, fz);
-                    if (!onFloor) Error("'" + pf.name + "' must stand on floor");
+                    bool corner = false;
+                    for (const Area& f : d_.floors) corner = corner || f.rect.Contains(fx, fz);
+                    onFloor = onFloor && corner;
                 }
             }
+            if (!onFloor) Error("'" + pf.name + "' must stand on floor");
         }
         for (const Opening& o : d_.openings) {
             const Area* wall = d_.FindWall(o.wall);
@@ -280,8 +267,8 @@ private:
             }
             float thick = std::min(wall->rect.Width(), wall->rect.Depth());
             if (std::fabs(thick - stagedesc::kDoorWallThickness) > 0.01f) {
-                Error("wall '" + wall->name + "' holds a door and must be " +
-                      std::to_string(stagedesc::kDoorWallThickness) + " thick");
+                Error("wall '" + wall->name + "' holds door opening '" + o.name + "' and must be " +
+                      Num(stagedesc::kDoorWallThickness) + " thick");
             }
         }
     }
@@ -304,7 +291,9 @@ private:
     void CheckStart() {
         float y;
         if (!Floor(0, 0, y) || std::fabs(y) > 1e-4f) Error("the player's start (0, 0, 0) must be on floor at y = 0");
-        if (ClearanceAt(0, kEye, 0) < kPushRadius) Error("the start must be 2.0 or more from every wall");
+        if (ClearanceAt(0, Player::kEyeHeight, 0) < kFwPushOutRadius) {
+            Error("the start must be " + Num(kFwPushOutRadius) + " or more from every wall");
+        }
     }
 
     // Nothing may leave the stage except by falling: the space around the
@@ -354,27 +343,77 @@ private:
         return covered >= d_.ceiling - 1e-3f;
     }
 
+    // A pit is a hole to the void: nothing below it catches a fall. The pits
+    // also cut the start off from the showcase, so the chain is needed: walking
+    // (doors open, every platform climbed) does not lead there.
+    void CheckPits() {
+        for (const Area& pit : d_.pits) {
+            const Rect& r = pit.rect;
+            bool floored = false;
+            for (float x = r.x0 + 0.5f; x < r.x1 && !floored; x += 2.0f) {
+                for (float z = r.z0 + 0.5f; z < r.z1 && !floored; z += 2.0f) {
+                    if (StageRay({x, 0.1f, z}, {0, -1, 0}) < kMiss) {
+                        Error("pit '" + pit.name + "' has something below it at " + P(x, z) + "; it must open to the void");
+                        floored = true;
+                    }
+                }
+            }
+        }
+        Grid g = MakeGrid();
+        std::vector<int> part(size_t(g.w) * g.h, -1);
+        auto walkable = [&](int c) {
+            float y;
+            return Floor(g.X(c % g.w), g.Z(c / g.w), y);
+        };
+        int next = 0;
+        auto label = [&](float x, float z) {
+            int c = g.Index(x, z);
+            if (part[size_t(c)] >= 0 || !walkable(c)) return part[size_t(c)];
+            std::deque<int> todo{c};
+            part[size_t(c)] = next;
+            while (!todo.empty()) {
+                int k = todo.front();
+                todo.pop_front();
+                int cx = k % g.w, cz = k / g.w;
+                for (auto [dx, dz] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}}) {
+                    int nx = cx + dx, nz = cz + dz;
+                    if (nx < 0 || nz < 0 || nx >= g.w || nz >= g.h) continue;
+                    int n = nz * g.w + nx;
+                    if (part[size_t(n)] >= 0 || !walkable(n)) continue;
+                    part[size_t(n)] = next;
+                    todo.push_back(n);
+                }
+            }
+            return next++;
+        };
+        int start = label(0, 0);
+        if (start >= 0 && start == label(l_.showcase.x, l_.showcase.z)) {
+            Error("the showcase can be walked to from the start; a pit must lie between them");
+        }
+    }
+
     // ---- objects of the coordinate file ----
     void CheckBoxes() {
         for (size_t i = 0; i < l_.boxes.size(); ++i) {
             const Vec3& b = l_.boxes[i];
-            std::string name = "box " + std::to_string(i);
+            std::string name = "box " + std::to_string(i) + " at " + P3(ToC(b));
             float y;
-            if (!Floor(b.x, b.z, y) || std::fabs(b.y - (y + kBoxHalf)) > 0.01f) {
-                Error(name + " must rest on a floor (centre 2.5 above it)");
+            if (!Floor(b.x, b.z, y) || std::fabs(b.y - (y + Box::kHalfHeight)) > 0.01f) {
+                Error(name + " must rest on a floor (centre " + Num(Box::kHalfHeight) + " above it)");
                 continue;
             }
-            for (float dx : {-kBoxHalf, 0.0f, kBoxHalf}) {
-                for (float dz : {-kBoxHalf, 0.0f, kBoxHalf}) {
+            bool whole = true;
+            for (float dx : {-Box::kRadius, 0.0f, Box::kRadius}) {
+                for (float dz : {-Box::kRadius, 0.0f, Box::kRadius}) {
                     float yy;
-                    if (!Floor(b.x + dx, b.z + dz, yy) || std::fabs(yy - y) > 1e-3f) {
-                        Error(name + " must stand wholly on one floor, clear of walls and pits");
-                    }
+                    whole = whole && Floor(b.x + dx, b.z + dz, yy) && std::fabs(yy - y) <= 1e-3f;
                 }
             }
+            if (!whole) Error(name + " must stand wholly on one floor, clear of walls and pits");
             for (size_t j = 0; j < i; ++j) {
                 const Vec3& o = l_.boxes[j];
-                if (std::fabs(o.x - b.x) < 5 && std::fabs(o.z - b.z) < 5 && std::fabs(o.y - b.y) < 5) {
+                if (std::fabs(o.x - b.x) < 2 * Box::kRadius && std::fabs(o.z - b.z) < 2 * Box::kRadius &&
+                    std::fabs(o.y - b.y) < 2 * Box::kHalfHeight) {
                     Error(name + " overlaps box " + std::to_string(j));
                 }
             }
@@ -392,7 +431,7 @@ private:
             float a = k * 0.785398f;
             float yy;
             if (!Floor(p.x + clearance * std::cos(a), p.z + clearance * std::sin(a), yy) || std::fabs(yy - y) > 1e-3f) {
-                Error(name + " must have " + std::to_string(clearance) + " of floor around it");
+                Error(name + " at " + P(p.x, p.z) + " must have " + Num(clearance) + " of floor around it");
                 return;
             }
         }
@@ -409,9 +448,12 @@ private:
         doors(l_.timed, "time");
         for (size_t i = 0; i < l_.lasers.size(); ++i) CheckOnFloor(l_.lasers[i].button, kButtonClear, "laser button " + std::to_string(i));
         CheckOnFloor(l_.showcase, kShowcaseClear, "the showcase");
-        for (const DoorRec& t : l_.timed) {
-            // the button takes ~15 frames to go down, the panel 15 to rise
-            if (t.frames < 120 || t.frames > 3600) Error("a time door's open time must be 120 to 3600 frames");
+        for (size_t i = 0; i < l_.timed.size(); ++i) {
+            int frames = l_.timed[i].frames;
+            if (frames < kMinTimeDoorFrames || frames > kMaxTimeDoorFrames) {
+                Error("time door " + std::to_string(i) + " stays open " + std::to_string(frames) + " frames; it must be " +
+                      std::to_string(kMinTimeDoorFrames) + " to " + std::to_string(kMaxTimeDoorFrames));
+            }
         }
     }
 
@@ -419,12 +461,12 @@ private:
     // the wall, turned to face across it.
     void CheckDoors() {
         if (doorModel_) {
-            // closed it covers the opening, raised by 7.5 it clears it, and it
-            // hides inside the wall
+            // closed it covers the opening, raised by its travel it clears it,
+            // and it hides inside the wall
             float half = stagedesc::kDoorWidth / 2, wall = stagedesc::kDoorWallThickness / 2;
             bool fills = doorMin_[0] <= -half + 0.01f && doorMax_[0] >= half - 0.01f && doorMin_[1] <= 0.5f &&
                          doorMax_[1] >= stagedesc::kDoorHeight - 0.01f;
-            bool hides = doorMin_[2] >= -wall && doorMax_[2] <= wall && doorMin_[1] + 7.5f >= stagedesc::kDoorHeight - 0.01f;
+            bool hides = doorMin_[2] >= -wall && doorMax_[2] <= wall && doorMin_[1] + DoorPanel::kOpenTravel >= stagedesc::kDoorHeight - 0.01f;
             if (!fills || !hides) {
                 Error("Door.gltf " + P3(doorMin_) + " - " + P3(doorMax_) + " must cover the " +
                       std::to_string(stagedesc::kDoorWidth) + " x " + std::to_string(stagedesc::kDoorHeight) +
@@ -469,13 +511,68 @@ private:
         }
     }
 
+    // The way through every door and arch: wide enough and higher than the
+    // eye, with open floor at floor level on both sides, where no box stands.
+    void CheckDoorways() {
+        for (const Opening& o : d_.openings) {
+            if (o.kind == OpeningKind::Window) continue;
+            std::string name = "opening '" + o.name + "'";
+            if (o.width < kPassWidth) {
+                Error(name + " is " + Num(o.width) + " wide; the player needs " + Num(kPassWidth));
+            }
+            if (o.top <= Player::kEyeHeight) {
+                Error(name + " is " + Num(o.top) + " high; the player's eye is at " + Num(Player::kEyeHeight));
+            }
+            const Rect& w = d_.FindWall(o.wall)->rect;
+            bool alongX = stagedesc::RunsAlongX(w);
+            float lo = o.centre - o.width / 2, hi = o.centre + o.width / 2;
+            Rect sides[2];
+            if (alongX) {
+                sides[0] = {lo, w.z0 - kDoorwayDepth, hi, w.z0};
+                sides[1] = {lo, w.z1, hi, w.z1 + kDoorwayDepth};
+            } else {
+                sides[0] = {w.x0 - kDoorwayDepth, lo, w.x0, hi};
+                sides[1] = {w.x1, lo, w.x1 + kDoorwayDepth, hi};
+            }
+            for (const Rect& r : sides) {
+                if (!OpenFloor(r, name)) continue;
+                for (size_t i = 0; i < l_.boxes.size(); ++i) {
+                    const Vec3& b = l_.boxes[i];
+                    Rect box{b.x - Box::kRadius, b.z - Box::kRadius, b.x + Box::kRadius, b.z + Box::kRadius};
+                    if (stagedesc::Overlap(box, r)) {
+                        Error("box " + std::to_string(i) + " at " + P3(ToC(b)) + " stands in the way through " + name);
+                    }
+                }
+            }
+        }
+    }
+
+    // Whether all of `r` is floor at y = 0 (sampled every half unit, edges
+    // included); names the first place that is not.
+    bool OpenFloor(const Rect& r, const std::string& name) {
+        const float inset = 0.01f;
+        float x0 = r.x0 + inset, z0 = r.z0 + inset, w = r.Width() - 2 * inset, h = r.Depth() - 2 * inset;
+        int nx = std::max(1, int(std::ceil(w / 0.5f))), nz = std::max(1, int(std::ceil(h / 0.5f)));
+        for (int i = 0; i <= nx; ++i) {
+            for (int k = 0; k <= nz; ++k) {
+                float x = x0 + w * float(i) / float(nx), z = z0 + h * float(k) / float(nz);
+                float y;
+                if (!Floor(x, z, y) || std::fabs(y) > 1e-4f) {
+                    Error("the way through " + name + " is blocked at " + P(x, z) + ": no open floor there");
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
     // Every window opening is filled by one window panel that stays inside
     // its wall; every window panel fills an opening.
     void CheckWindows() {
         std::vector<int> used(d_.openings.size(), 0);
         for (size_t i = 0; i < l_.windows.size(); ++i) {
             const WindowRec& w = l_.windows[i];
-            Box b = PlacedBounds(winMin_, winMax_, ToC(w.scale), w.yaw, ToC(w.pos));
+            Bounds b = PlacedBounds(winMin_, winMax_, ToC(w.scale), w.yaw, ToC(w.pos));
             int match = -1;
             for (size_t k = 0; k < d_.openings.size(); ++k) {
                 const Opening& o = d_.openings[k];
@@ -515,7 +612,7 @@ private:
     // and the boxes where they start.
     float ObjectRay(const CVec3& o, const CVec3& dir, std::string& what) const {
         float best = kMiss;
-        auto test = [&](const Box& b, const std::string& name) {
+        auto test = [&](const Bounds& b, const std::string& name) {
             float t;
             if (RayBox(o, dir, b.min, b.max, t) && t < best) {
                 best = t;
@@ -531,7 +628,8 @@ private:
         }
         for (size_t i = 0; i < l_.boxes.size(); ++i) {
             CVec3 c = ToC(l_.boxes[i]);
-            test(Box{Sub(c, {kBoxHalf, kBoxHalf, kBoxHalf}), Add(c, {kBoxHalf, kBoxHalf, kBoxHalf})}, "box " + std::to_string(i));
+            CVec3 half = {Box::kRadius, Box::kHalfHeight, Box::kRadius};
+            test(Bounds{Sub(c, half), Add(c, half)}, "box " + std::to_string(i));
         }
         return best;
     }
@@ -545,16 +643,16 @@ private:
             float shortest = kMiss, longest = 0;
             for (int i = 0; i < lr.count; ++i) {
                 CVec3 pos = Add(ToC(lr.first), Mul(ToC(lr.step), float(i)));
-                CVec3 start = Add(pos, dir);
-                std::string name = "laser " + std::to_string(g) + "." + std::to_string(i);
-                if (!InsideStage(pos[0], pos[2]) || InSolid(start[0], start[1], start[2]) || pos[1] <= 0 ||
-                    pos[1] >= d_.ceiling) {
-                    Error(name + " at " + P3(pos) + " must stand in the open, inside the stage");
+                CVec3 start = Add(pos, Mul(dir, Laser::kBeamStartOffset));
+                std::string name = "laser " + std::to_string(g) + "." + std::to_string(i) + " at " + P3(pos);
+                if (!InsideStage(pos[0], pos[2]) || InSolid(pos[0], pos[1], pos[2]) ||
+                    InSolid(start[0], start[1], start[2]) || pos[1] <= 0 || pos[1] >= d_.ceiling) {
+                    Error(name + " must stand in the open, inside the stage");
                     continue;
                 }
                 float wall = StageRay(start, dir);
-                if (wall > 1000.0f) {
-                    Error(name + ": its beam's line must end on a wall");
+                if (wall > Laser::kMaxBeamLength) {
+                    Error(name + ": its beam meets no wall within " + Num(Laser::kMaxBeamLength));
                     continue;
                 }
                 std::string what = "the wall";
@@ -565,349 +663,42 @@ private:
                 // a player touching the beam anywhere is near enough to the
                 // button for the group to be active
                 for (const CVec3& end : {start, beams_.back()[1]}) {
-                    if (Len(Sub(end, ToC(lr.button))) > kLaserActive - kPlayerHitRadius) {
-                        Error(name + ": its beam reaches farther than " + std::to_string(kLaserActive) +
+                    if (Len(Sub(end, ToC(lr.button))) > Gimmick_ReturnLaser::kActivationRadius - kPlayerHitRadius) {
+                        Error(name + ": its beam reaches farther than " + Num(Gimmick_ReturnLaser::kActivationRadius) +
                               " from its button, where the group is off");
                     }
                 }
                 shortest = std::min(shortest, len);
                 longest = std::max(longest, len);
-                if (i == 0 || i == lr.count - 1) Note(name + " beam ends on " + what + " after " + std::to_string(len));
-            }
-            Note("laser group " + std::to_string(g) + ": beams " + std::to_string(shortest) + " to " +
-                 std::to_string(longest) + " long");
-        }
-    }
-
-    // A pit must be too wide to jump: the longest jump, counted generously
-    // (gravity as over a floor, until the eye drops to the floor's level).
-    static float JumpReach() {
-        float rise = 0, js = kJumpSpeed, fall = 0;
-        int frames = 0;
-        do {
-            ++frames;
-            float a = js;
-            rise += a;
-            js = std::max(a - 0.1f, 0.0f);
-            rise += fall;
-            fall = std::max(fall - 0.03f, -1.0f);
-        } while (rise > -kEye && frames < 1000);
-        return frames * kWalk;
-    }
-
-    void CheckPits() {
-        float reach = JumpReach();
-        for (const Area& pit : d_.pits) {
-            float span = std::min(pit.rect.Width(), pit.rect.Depth());
-            if (span < reach + 3.0f) {
-                Error("pit '" + pit.name + "' is " + std::to_string(span) + " wide; a jump covers " +
-                      std::to_string(reach));
-            }
-        }
-    }
-
-    // ---- solution steps ----
-    void CheckSteps() {
-        for (const Step& s : d_.steps) {
-            if (s.kind == StepKind::Reel) Reel(s);
-            if (s.kind == StepKind::Pull) Pull(s);
-            if (s.kind == StepKind::Jewel) JewelShot(s);
-        }
-    }
-
-    bool StandEye(const Step& s, CVec3& eye) {
-        float y;
-        if (!Floor(s.standX, s.standZ, y)) {
-            Error("line " + std::to_string(s.line) + ": " + P(s.standX, s.standZ) + " is not on floor");
-            return false;
-        }
-        eye = {s.standX, y + kEye, s.standZ};
-        if (ClearanceAt(eye[0], eye[1], eye[2]) < kPushRadius - 0.05f) {
-            Error("line " + std::to_string(s.line) + ": the player cannot stand at " + P(s.standX, s.standZ) +
-                  " (closer than 2.0 to a wall)");
-            return false;
-        }
-        for (const auto& beam : beams_) {
-            CVec3 ab = Sub(beam[1], beam[0]);
-            float t = std::clamp(Dot(Sub(eye, beam[0]), ab) / std::max(Dot(ab, ab), 1e-6f), 0.0f, 1.0f);
-            if (Len(Sub(eye, Add(beam[0], Mul(ab, t)))) < kPlayerHitRadius + 0.5f) {
-                Error("line " + std::to_string(s.line) + ": " + P(s.standX, s.standZ) + " is within reach of a laser beam");
-                return false;
-            }
-        }
-        return true;
-    }
-
-    const Vec3* ButtonOf(const Step& s) {
-        size_t i = static_cast<size_t>(s.button);
-        if (s.buttonKind == "pushing" && i < l_.pushing.size()) return &l_.pushing[i].button;
-        if (s.buttonKind == "return" && i < l_.returning.size()) return &l_.returning[i].button;
-        if (s.buttonKind == "time" && i < l_.timed.size()) return &l_.timed[i].button;
-        if (s.buttonKind == "laser" && i < l_.lasers.size()) return &l_.lasers[i].button;
-        return nullptr;
-    }
-
-    // Flies the hook from the gun along the line to `aim` one unit per frame
-    // until a surface is nearer than 3 (it then moves once more), against the
-    // stage and, if given, one box. Returns false if it flies out of range.
-    bool FlyHook(const CVec3& gun, const View& v, const CVec3& aim, const Box* box, CVec3& hook, bool& onBox,
-                 int& frames) {
-        hook = Add(gun, Mul(v.forward, 0.6f));
-        CVec3 dir = Norm(Sub(aim, hook));
-        for (int frame = 0; frame < 100; ++frame) {
-            frames = frame + 1;
-            float d = StageRay(hook, dir);
-            float t;
-            onBox = box && RayBox(hook, dir, box->min, box->max, t) && t < d;
-            if (onBox) d = t;
-            bool attach = d < 3.0f;
-            hook = Add(hook, dir);
-            if (attach) return Len(Sub(hook, gun)) <= kHookRange;
-            if (Len(Sub(hook, gun)) > kHookRange) return false;
-        }
-        return false;
-    }
-
-    // The hook gun lets go when something lies between the gun and the hook.
-    bool ChainClear(const CVec3& gun, const CVec3& hook) const {
-        CVec3 d = Sub(hook, gun);
-        return StageRay(gun, Norm(d)) >= Len(d);
-    }
-
-    // Stand, aim at the box centre, hook it and reel it in: the box must come
-    // to rest on the named button.
-    void Reel(const Step& s) {
-        std::string where = "line " + std::to_string(s.line) + ": reel box " + std::to_string(s.box);
-        const Vec3* button = ButtonOf(s);
-        if (s.box < 0 || size_t(s.box) >= l_.boxes.size() || !button) {
-            Error(where + " names a box or button that does not exist");
-            return;
-        }
-        CVec3 eye;
-        if (!StandEye(s, eye)) return;
-        CVec3 box = ToC(l_.boxes[size_t(s.box)]);
-        View v = ViewAlong(Sub(box, eye));
-        CVec3 gun = GunAt(eye, v);
-        Box bb{Sub(box, {kBoxHalf, kBoxHalf, kBoxHalf}), Add(box, {kBoxHalf, kBoxHalf, kBoxHalf})};
-        float sight;
-        if (!RayBox(eye, v.forward, bb.min, bb.max, sight) || StageRay(eye, v.forward) < sight) {
-            Error(where + ": the box is not in sight from " + P(s.standX, s.standZ));
-            return;
-        }
-        CVec3 hook;
-        bool onBox = false;
-        int flight = 0, reel = 0;
-        if (!FlyHook(gun, v, Add(eye, Mul(v.forward, sight)), &bb, hook, onBox, flight) || !onBox) {
-            Error(where + ": the hook does not reach the box (35 units from the gun)");
-            return;
-        }
-        if (!ChainClear(gun, hook)) {
-            Error(where + ": a wall comes between the gun and the hook");
-            return;
-        }
-        // reel: hook and box move 1.5 per frame toward the gun until the hook
-        // is within 2 of it
-        for (int frame = 0; frame < 200 && Len(Sub(hook, gun)) >= 2.0f; ++frame) {
-            reel = frame + 1;
-            CVec3 vel = Mul(Norm(Sub(gun, hook)), 1.5f);
-            hook = Add(hook, vel);
-            box = Add(box, vel);
-        }
-        float floorY;
-        CVec3 rest = box;
-        if (!Floor(box[0], box[2], floorY)) {
-            Error(where + ": the box ends over no floor at " + P(box[0], box[2]));
-            return;
-        }
-        rest[1] = floorY + kBoxHalf;
-        float off = HorizDist(rest, ToC(*button));
-        // pressed when the centre is within 2.25 + 2.5 of the button; the
-        // box may sit up to 0.5 higher on the button's top
-        float limit = std::sqrt((kButtonRadius + kBoxHalf) * (kButtonRadius + kBoxHalf) - 9.0f);
-        if (off > limit - 0.5f) {
-            Error(where + " ends at " + P(rest[0], rest[2]) + ", " + std::to_string(off) + " from the " + s.buttonKind +
-                  " button (needs < " + std::to_string(limit - 0.5f) + ")");
-        }
-        steps_.push_back({StepKind::Reel, eye, ToC(l_.boxes[size_t(s.box)]), rest,
-                          "box " + std::to_string(s.box) + " onto " + s.buttonKind + " " + std::to_string(s.button)});
-        Note(where + ": hook flies " + std::to_string(flight) + " frames, reels " + std::to_string(reel) +
-             "; the box ends at " + P(rest[0], rest[2]) + ", " + std::to_string(off) + " from the button");
-    }
-
-    // Stand, hook the aim point, jump, click in the jump's third frame: the
-    // chain drags the player 1.0 per frame until the gun is within 3 of the
-    // hook; then he falls and must land on floor.
-    void Pull(const Step& s) {
-        std::string where = "line " + std::to_string(s.line) + ": pull '" + s.name + "'";
-        CVec3 eye;
-        if (!StandEye(s, eye)) return;
-        CVec3 aim = {s.aimX, s.aimY, s.aimZ};
-        View v = ViewAlong(Sub(aim, eye));
-        float sight = StageRay(eye, v.forward);
-        if (std::fabs(sight - Len(Sub(aim, eye))) > 0.1f) {
-            Error(where + ": the aim point is not the first surface in sight");
-            return;
-        }
-        CVec3 hook;
-        bool onBox = false;
-        int flight = 0, pulledFrames = 0, landFrame = 0;
-        if (!FlyHook(GunAt(eye, v), v, aim, nullptr, hook, onBox, flight)) {
-            Error(where + ": the aim point is out of the hook's reach");
-            return;
-        }
-        if (Len(Sub(hook, aim)) > 3.0f) {
-            Error(where + ": the hook strikes " + P3(hook) + " before it reaches the aim point");
-            return;
-        }
-        if (!ChainClear(GunAt(eye, v), hook)) {
-            Error(where + ": a wall comes between the gun and the hook");
-            return;
-        }
-        CVec3 pos = eye;
-        float js = kJumpSpeed, fall = 0;
-        bool jumping = true, pulling = false, done = false;
-        CVec3 pull = {0, 0, 0};
-        const int clickFrame = 3;
-        for (int frame = 1; frame < 400 && !done; ++frame) {
-            // Player::Update: the pull of the previous frame's gun update
-            bool pulled = Len(pull) > 0;
-            pulledFrames += pulled ? 1 : 0;
-            landFrame = frame;
-            if (pulled) pos = Add(pos, pull);
-            if (pulled) ApplyPush(pos, pull, where);
-            if (jumping) {  // ApplyPushAndJump under the ceiling
-                float up = StageRay(pos, {0, 1, 0});
-                float ceil = up >= kMiss ? 0.0f : std::max(up - 1.0f, 0.0f);
-                float a = std::min(js, ceil);
-                pos[1] += a;
-                js = std::max(a - 0.1f, 0.0f);
-            }
-            if (!pulled) {  // ApplyGravity
-                float below = StageRay(pos, {0, -1, 0});
-                if (below >= kMiss) {
-                    pos[1] -= 1.0f;
-                } else if (below > kEye + 0.5f) {
-                    pos[1] += fall;
-                    fall = std::max(fall - 0.03f, -1.0f);
-                } else if (frame > 1) {
-                    pos[1] += kEye - below;
-                    done = true;  // landed
+                if (i == 0 || i == lr.count - 1) {
+                    Note("laser " + std::to_string(g) + "." + std::to_string(i) + " beam ends on " + what + " after " +
+                         std::to_string(len));
                 }
             }
-            if (pos[1] < -150.0f) break;
-            // HookGun::Update
-            CVec3 gun = GunAt(pos, v);
-            if (frame == clickFrame) pulling = true;  // click in the air: state 3 from the next update
-            else if (pulling) {
-                pull = Mul(Norm(Sub(hook, gun)), 1.0f);
-                if (Len(Sub(hook, gun)) < 3.0f) {
-                    pull = {0, 0, 0};
-                    pulling = false;
-                }
-            }
-        }
-        float y;
-        if (!done || !Floor(pos[0], pos[2], y)) {
-            Error(where + ": the player does not land on floor (ends at " + P3(pos) + ")");
-            return;
-        }
-        for (const Area& pit : d_.pits) {
-            Rect grown{pit.rect.x0 - 1.5f, pit.rect.z0 - 1.5f, pit.rect.x1 + 1.5f, pit.rect.z1 + 1.5f};
-            if (grown.Contains(pos[0], pos[2])) Error(where + ": lands within 1.5 of pit '" + pit.name + "'");
-        }
-        steps_.push_back({StepKind::Pull, eye, aim, pos, s.name});
-        Note(where + ": hook flies " + std::to_string(flight) + " frames to " + P3(hook) + "; pulled " +
-             std::to_string(pulledFrames) + " frames, lands on frame " + std::to_string(landFrame) +
-             " of the jump at " + P3(pos));
-    }
-
-    // The wall push-out of one pulled frame: a ray along the move from the
-    // eye; a face within 2.0 of the eye pushes it back to 2.0.
-    void ApplyPush(CVec3& pos, const CVec3& move, const std::string& where) {
-        CVec3 dir = Norm(move);
-        CVec3 n;
-        float t = StageRay(pos, dir, &n);
-        if (t >= kMiss) return;
-        float k = -Dot(dir, n);
-        if (k > 0 && 2.0f / k >= t) {
-            pos = Add(pos, Mul(n, (2.0f / k - t) * k));
-            ++pushes_;
-            if (pushes_ == 1) Note(where + ": a wall pushes the player during the pull at " + P3(pos));
-        }
-    }
-
-    void JewelShot(const Step& s) {
-        std::string where = "line " + std::to_string(s.line) + ": jewel";
-        CVec3 eye;
-        if (!StandEye(s, eye)) return;
-        CVec3 jewel = Add(ToC(l_.showcase), {0, kJewelAbove, 0});
-        View v = ViewAlong(Sub(jewel, eye));
-        CVec3 gun = GunAt(eye, v);
-        float dist = Len(Sub(jewel, eye));
-        if (StageRay(eye, v.forward) < dist || StageRay(gun, Norm(Sub(jewel, gun))) < Len(Sub(jewel, gun))) {
-            Error(where + ": a wall hides the jewel from " + P(s.standX, s.standZ));
-        }
-        if (Len(Sub(jewel, gun)) > kHookRange - 3.0f) Error(where + ": the jewel is out of the hook's reach");
-        steps_.push_back({StepKind::Jewel, eye, jewel, jewel, "jewel"});
-    }
-
-    // Walking and jumping alone (doors ignored, platforms up to a jump's
-    // reach) must not lead from the start to the showcase: the chain is
-    // needed; every pull step must cross what walking cannot.
-    void CheckChainNeeded() {
-        Grid g = MakeGrid();
-        std::vector<int> comp(g.w * g.h, -1);
-        auto passable = [&](int cx, int cz) {
-            float y;
-            return Floor(g.X(cx), g.Z(cz), y) && y <= kMaxJumpable;
-        };
-        int next = 0;
-        auto label = [&](float x, float z) -> int {
-            int c = g.Index(x, z);
-            if (comp[c] >= 0 || !passable(c % g.w, c / g.w)) return comp[c];
-            std::deque<int> todo{c};
-            comp[c] = next;
-            while (!todo.empty()) {
-                int k = todo.front();
-                todo.pop_front();
-                int cx = k % g.w, cz = k / g.w;
-                for (auto [dx, dz] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}}) {
-                    int nx = cx + dx, nz = cz + dz;
-                    if (nx < 0 || nz < 0 || nx >= g.w || nz >= g.h) continue;
-                    int n = nz * g.w + nx;
-                    if (comp[n] >= 0 || !passable(nx, nz)) continue;
-                    comp[n] = next;
-                    todo.push_back(n);
-                }
-            }
-            return next++;
-        };
-        int start = label(0, 0);
-        int vault = label(l_.showcase.x, l_.showcase.z);
-        if (start == vault) Error("the showcase can be reached without the chain");
-        for (const StepResult& r : steps_) {
-            if (r.kind != StepKind::Pull) continue;
-            if (label(r.stand[0], r.stand[2]) == label(r.result[0], r.result[2])) {
-                Error("pull '" + r.label + "' lands where walking would lead as well");
+            if (shortest < kMiss) {
+                Note("laser group " + std::to_string(g) + ": beams " + std::to_string(shortest) + " to " +
+                     std::to_string(longest) + " long");
             }
         }
     }
 
+    // The operation guide of stage 1 watches two places: the start area and
+    // the pull spot, which must be floor, the pull spot near a pit.
     void CheckGuidePlaces() {
+        const Vector3& start = OperationGuide::kStartArea;
+        const Vector3& spot = OperationGuide::kPullSpot;
         float y;
-        if (!Floor(0, 7.5f, y)) Error("the guide's start area (0, 0, 7.5) must be floor");
-        if (!Floor(-29, 76.5f, y)) Error("the guide's pull spot (-29, 0, 76.5) must be floor");
+        if (!Floor(start.x, start.z, y)) Error("the guide's start area " + P(start.x, start.z) + " must be floor");
+        if (!Floor(spot.x, spot.z, y)) Error("the guide's pull spot " + P(spot.x, spot.z) + " must be floor");
         bool nearPit = false;
         for (const Area& pit : d_.pits) {
-            float dx = std::max({pit.rect.x0 + 29.0f, 0.0f, -29.0f - pit.rect.x1});
-            float dz = std::max({pit.rect.z0 - 76.5f, 0.0f, 76.5f - pit.rect.z1});
-            nearPit = nearPit || std::hypot(dx, dz) < 20.0f;
+            float dx = std::max({pit.rect.x0 - spot.x, 0.0f, spot.x - pit.rect.x1});
+            float dz = std::max({pit.rect.z0 - spot.z, 0.0f, spot.z - pit.rect.z1});
+            nearPit = nearPit || std::hypot(dx, dz) < OperationGuide::kPullSpotRadius;
         }
-        if (!nearPit) Error("the pull spot (-29, 0, 76.5) must lie within 20 of a pit");
-        for (const StepResult& r : steps_) {
-            if (r.kind == StepKind::Pull && HorizDist(r.stand, {-29, 0, 76.5f}) > 20.0f) {
-                Error("the chain lesson must start within 20 of the pull spot");
-            }
+        if (!nearPit) {
+            Error("the guide's pull spot " + P(spot.x, spot.z) + " must lie within " +
+                  Num(OperationGuide::kPullSpotRadius) + " of a pit");
         }
     }
 
@@ -944,13 +735,11 @@ private:
     const Description& d_;
     const Layout& l_;
     const std::vector<Triangle>& tris_;
-    std::vector<StepResult>& steps_;
     std::vector<std::array<CVec3, 2>>& beams_;
     std::vector<Solid> solids_;
     CVec3 doorMin_, doorMax_, winMin_, winMax_;
     bool doorModel_ = false, windowModel_ = false;
     int errors_ = 0;
-    int pushes_ = 0;
 };
 
 }  // namespace

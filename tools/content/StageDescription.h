@@ -23,15 +23,9 @@
 //   arch NAME WALL CENTRE WIDTH HEIGHT    a plain opening from the floor up
 //   window NAME WALL CENTRE WIDTH SILL TOP  an opening for a window panel
 //
-// Solution steps, verified by the tool and drawn on the map:
-//   reel BOX from X Z onto KIND INDEX     stand at (X, Z), aim at the centre of box
-//                                         BOX, hook it and reel it in; it must end
-//                                         on button INDEX of KIND (pushing, return,
-//                                         time, laser)
-//   pull NAME from X Z aim X Y Z          stand at (X, Z), hook the point (X, Y, Z),
-//                                         jump and click: the chain pulls the
-//                                         player; he must land on floor
-//   jewel from X Z                        stand at (X, Z) and hook the jewel
+// The description holds geometry only. How the stage is played through is
+// written in its design note (docs/stage<N>.md) and proven by the playthrough
+// scripts under tests/playthroughs/, which the real game replays.
 #pragma once
 
 #include <algorithm>
@@ -41,16 +35,17 @@
 #include <string>
 #include <vector>
 
+#include "tools/content/Content.h"
+
 namespace stagedesc {
 
 // Door openings match the door models (content_sizes in Content.h): an
-// opening 8 wide and 7.5 high through a wall 0.8 thick centred on the door's
-// base point; the panel (9 x 8) covers it closed and clears it raised by 7.5;
-// the frame reaches 5.2 to each side, the lamp sits 8.5 above the base.
-constexpr float kDoorWidth = 8.0f;
-constexpr float kDoorHeight = 7.5f;
-constexpr float kDoorWallThickness = 0.8f;
-constexpr float kDoorFrameReach = 5.2f;
+// opening through a wall of the door's thickness, centred on the door's base
+// point; the panel covers it closed, and the frame reaches to each side.
+constexpr float kDoorWidth = 2.0f * content_sizes::kDoorOpeningHalfWidth;
+constexpr float kDoorHeight = content_sizes::kDoorOpeningHeight;
+constexpr float kDoorWallThickness = content_sizes::kDoorWallThickness;
+constexpr float kDoorFrameReach = content_sizes::kDoorFrameHalfWidth;
 
 struct Rect {
     float x0 = 0, z0 = 0, x1 = 0, z1 = 0;
@@ -85,26 +80,12 @@ struct Opening {
     int line = 0;
 };
 
-enum class StepKind { Reel, Pull, Jewel };
-
-struct Step {
-    StepKind kind = StepKind::Reel;
-    std::string name;        // pull: its name
-    int box = -1;            // reel: box index
-    std::string buttonKind;  // reel: pushing, return, time or laser
-    int button = -1;         // reel: index within that kind
-    float standX = 0, standZ = 0;
-    float aimX = 0, aimY = 0, aimZ = 0;  // pull
-    int line = 0;
-};
-
 struct Description {
     int stage = 0;
     std::string title;
     float ceiling = 24.0f;
     std::vector<Area> floors, pits, walls, posts, platforms;
     std::vector<Opening> openings;
-    std::vector<Step> steps;
 
     const Area* FindWall(const std::string& name) const {
         for (const Area& w : walls) {
@@ -178,10 +159,6 @@ public:
         if (ToInt(words_[i], out)) return true;
         return Fail("'" + words_[i] + "' is not an integer");
     }
-    bool Word(size_t i, const char* expected) {
-        if (words_[i] == expected) return true;
-        return Fail(std::string("expected '") + expected + "', got '" + words_[i] + "'");
-    }
     bool Fail(const std::string& what) {
         error_ = "line " + std::to_string(line_) + ": " + what;
         return false;
@@ -235,32 +212,6 @@ inline bool ParseOpening(LineParser& p, OpeningKind kind, Opening& o) {
     return true;
 }
 
-inline bool ParseStep(LineParser& p, Step& s) {
-    s.line = p.Line();
-    if (p[0] == "reel") {
-        s.kind = StepKind::Reel;
-        if (!p.Count(8) || !p.Int(1, s.box) || !p.Word(2, "from") || !p.Float(3, s.standX) ||
-            !p.Float(4, s.standZ) || !p.Word(5, "onto") || !p.Int(7, s.button)) {
-            return false;
-        }
-        s.buttonKind = p[6];
-        if (s.buttonKind != "pushing" && s.buttonKind != "return" && s.buttonKind != "time" &&
-            s.buttonKind != "laser") {
-            return p.Fail("unknown button kind '" + s.buttonKind + "'");
-        }
-        return true;
-    }
-    if (p[0] == "pull") {
-        s.kind = StepKind::Pull;
-        if (!p.Count(9)) return false;
-        s.name = p[1];
-        return p.Word(2, "from") && p.Float(3, s.standX) && p.Float(4, s.standZ) &&
-               p.Word(5, "aim") && p.Float(6, s.aimX) && p.Float(7, s.aimY) && p.Float(8, s.aimZ);
-    }
-    s.kind = StepKind::Jewel;
-    return p.Count(4) && p.Word(1, "from") && p.Float(2, s.standX) && p.Float(3, s.standZ);
-}
-
 inline bool ParseLine(LineParser& p, Description& d, bool& sawStage) {
     const std::string& key = p[0];
     if (key == "stage") {
@@ -295,10 +246,6 @@ inline bool ParseLine(LineParser& p, Description& d, bool& sawStage) {
     if (key == "arch") return ParseOpening(p, OpeningKind::Arch, o) && (d.openings.push_back(o), true);
     if (key == "window") {
         return ParseOpening(p, OpeningKind::Window, o) && (d.openings.push_back(o), true);
-    }
-    if (key == "reel" || key == "pull" || key == "jewel") {
-        Step s;
-        return ParseStep(p, s) && (d.steps.push_back(s), true);
     }
     return p.Fail("unknown statement '" + key + "'");
 }

@@ -1,7 +1,7 @@
 // Draws a stage's top-down map for the design notes: floors, walls, pits,
 // platforms and hook posts from the description; every object of the
-// coordinate file with its label; the beams as the checker traced them; and
-// the solution steps as numbered arrows. North (+z, the start's view) is up.
+// coordinate file with its label; and the beams as the checker traced them.
+// North (+z, the start's view) is up.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -13,6 +13,10 @@
 #include <stb_image_write.h>
 #include <stb_truetype.h>
 
+#include "game/SceneQueries.h"
+#include "game/gimmick/Box.h"
+#include "game/gimmick/Laser.h"
+#include "game/player/OperationGuide.h"
 #include "tools/content/StageBuild.h"
 
 namespace stagebuild {
@@ -22,7 +26,6 @@ namespace {
 using stagedesc::Area;
 using stagedesc::Opening;
 using stagedesc::OpeningKind;
-using stagedesc::StepKind;
 
 constexpr const char* kFontPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
 constexpr const char* kBoldPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
@@ -48,7 +51,6 @@ const Col kLaser = {235, 40, 40};
 const Col kWindowCol = {120, 220, 240};
 const Col kGold = {250, 205, 60};
 const Col kStart = {90, 230, 120};
-const Col kStep = {255, 255, 255};
 const Col kPull = {255, 220, 80};
 
 class Font {
@@ -239,8 +241,7 @@ public:
         DrawGeometry(c);
         DrawTicks(c, minX, maxX, minZ, maxZ);
         DrawObjects(c);
-        DrawSteps(c);
-        DrawLegend(c, h);
+        DrawLegend(c);
         return c.Write(path);
     }
 
@@ -319,10 +320,10 @@ private:
         float a = dr.yaw * 0.017453292f;
         float hx = 3.0f * std::cos(a), hz = -3.0f * std::sin(a);
         c.Line(f_.X(dr.door.x - hx), f_.Y(dr.door.z - hz), f_.X(dr.door.x + hx), f_.Y(dr.door.z + hz), col, 5);
-        c.Disc(bx, by, 2.25f * f_.scale, col);
-        c.Ring(bx, by, 2.25f * f_.scale, kDark, 1.5f);
+        c.Disc(bx, by, kSceneButtonRadius * f_.scale, col);
+        c.Ring(bx, by, kSceneButtonRadius * f_.scale, kDark, 1.5f);
         std::string door = name + (frames > 0 ? " door, " + std::to_string(frames) + " frames" : " door");
-        Label(c, name, bx + 2.25f * f_.scale + 2, by - 7, col);
+        Label(c, name, bx + kSceneButtonRadius * f_.scale + 2, by - 7, col);
         Label(c, door, dx + 8, dy - 18, col);
     }
 
@@ -342,9 +343,9 @@ private:
             }
             float bx = f_.X(lr.button.x), by = f_.Y(lr.button.z);
             c.Dashed(bx, by, f_.X(lr.first.x), f_.Y(lr.first.z), kLaser, 1.5f, 5);
-            c.Disc(bx, by, 2.25f * f_.scale, kLaser);
-            c.Ring(bx, by, 2.25f * f_.scale, kDark, 1.5f);
-            Label(c, name + " button", bx + 2.25f * f_.scale + 2, by - 7, kLaser);
+            c.Disc(bx, by, kSceneButtonRadius * f_.scale, kLaser);
+            c.Ring(bx, by, kSceneButtonRadius * f_.scale, kDark, 1.5f);
+            Label(c, name + " button", bx + kSceneButtonRadius * f_.scale + 2, by - 7, kLaser);
             Label(c, name, f_.X(lr.first.x) + 6, f_.Y(lr.first.z) + 4, kLaser);
         }
         for (size_t i = 0; i < l_.windows.size(); ++i) {
@@ -357,8 +358,9 @@ private:
         }
         for (size_t i = 0; i < l_.boxes.size(); ++i) {
             const Vec3& b = l_.boxes[i];
-            c.Rect(f_.X(b.x - 2.5f), f_.Y(b.z + 2.5f), f_.X(b.x + 2.5f), f_.Y(b.z - 2.5f), kBoxCol);
-            c.Outline(f_.X(b.x - 2.5f), f_.Y(b.z + 2.5f), f_.X(b.x + 2.5f), f_.Y(b.z - 2.5f), kDark, 1.5f);
+            const float r = Box::kRadius;
+            c.Rect(f_.X(b.x - r), f_.Y(b.z + r), f_.X(b.x + r), f_.Y(b.z - r), kBoxCol);
+            c.Outline(f_.X(b.x - r), f_.Y(b.z + r), f_.X(b.x + r), f_.Y(b.z - r), kDark, 1.5f);
             std::string name = "B" + std::to_string(i);
             c.Text(bold_, name, f_.X(b.x) - c.TextWidth(bold_, name, 12) / 2, f_.Y(b.z) - 7, 12, kText);
         }
@@ -376,37 +378,18 @@ private:
         c.Arrow(x0, y0, x0, y0 - 6 * f_.scale, kStart, 3);
         Label(c, "START (0, 0, 0), facing +z", x0 + 8, y0 + 2, kStart);
         if (d_.stage == 1) {
-            c.Ring(f_.X(0), f_.Y(7.5f), 30.0f * f_.scale, kStart, 1, true);
-            Label(c, "guide: start area (30)", f_.X(0) + 6, f_.Y(7.5f + 30.0f) + 2, kStart, 11);
-            c.Ring(f_.X(-29), f_.Y(76.5f), 20.0f * f_.scale, kPull, 1, true);
-            c.Disc(f_.X(-29), f_.Y(76.5f), 3, kPull);
-            Label(c, "guide: pull spot (20)", f_.X(-29 - 20), f_.Y(76.5f - 20.0f) + 2, kPull, 11);
+            const Vector3& start = OperationGuide::kStartArea;
+            const Vector3& spot = OperationGuide::kPullSpot;
+            const float startRadius = OperationGuide::kNearRadius, pullRadius = OperationGuide::kPullSpotRadius;
+            c.Ring(f_.X(start.x), f_.Y(start.z), startRadius * f_.scale, kStart, 1, true);
+            Label(c, "guide: start area (" + Num(startRadius) + ")", f_.X(start.x) + 6, f_.Y(start.z + startRadius) + 2, kStart, 11);
+            c.Ring(f_.X(spot.x), f_.Y(spot.z), pullRadius * f_.scale, kPull, 1, true);
+            c.Disc(f_.X(spot.x), f_.Y(spot.z), 3, kPull);
+            Label(c, "guide: pull spot (" + Num(pullRadius) + ")", f_.X(spot.x - pullRadius), f_.Y(spot.z - pullRadius) + 2, kPull, 11);
         }
     }
 
-    void DrawSteps(Canvas& c) {
-        int n = 0;
-        for (const StepResult& s : r_.steps) {
-            ++n;
-            float x0 = f_.X(s.stand[0]), y0 = f_.Y(s.stand[2]);
-            if (s.kind == StepKind::Reel) {
-                c.Arrow(f_.X(s.aim[0]), f_.Y(s.aim[2]), f_.X(s.result[0]), f_.Y(s.result[2]), kStep, 2);
-                c.Outline(f_.X(s.result[0] - 2.5f), f_.Y(s.result[2] + 2.5f), f_.X(s.result[0] + 2.5f),
-                          f_.Y(s.result[2] - 2.5f), kStep, 1);
-            } else if (s.kind == StepKind::Pull) {
-                c.Arrow(x0, y0, f_.X(s.aim[0]), f_.Y(s.aim[2]), kPull, 1.5f, true);
-                c.Arrow(x0, y0, f_.X(s.result[0]), f_.Y(s.result[2]), kPull, 3);
-                c.Disc(f_.X(s.aim[0]), f_.Y(s.aim[2]), 4, kPull);
-            } else {
-                c.Arrow(x0, y0, f_.X(s.aim[0]), f_.Y(s.aim[2]), kGold, 1.5f, true);
-            }
-            c.Disc(x0, y0, 9, kStep);
-            std::string num = std::to_string(n);
-            c.Text(bold_, num, x0 - c.TextWidth(bold_, num, 12) / 2, y0 - 7, 12, kDark);
-        }
-    }
-
-    void DrawLegend(Canvas& c, int h) {
+    void DrawLegend(Canvas& c) {
         float x = legendX_, y = 16;
         c.Text(bold_, "Stage " + std::to_string(d_.stage) + ": " + d_.title, 16, 16, 22, kText);
         c.Text(font_, "top view, north (+z) up, x to the right", 16, 44, 13, {200, 200, 200});
@@ -417,24 +400,24 @@ private:
         y += 70;
         struct Item {
             Col col;
-            const char* text;
+            std::string text;
         };
+        const std::string door = "door opening (" + Num(stagedesc::kDoorWidth) + " wide, " + Num(stagedesc::kDoorHeight) + " high)";
+        const std::string box = Num(2 * Box::kRadius), boxHeight = Num(2 * Box::kHalfHeight);
         const Item items[] = {
             {kFloorCol, "floor (y = 0)"},
             {kWallCol, "wall, floor to ceiling"},
             {kPitCol, "pit: no floor, fall = restart"},
             {kLedgeCol, "platform (top height given)"},
             {kPostCol, "hook post (aim here)"},
-            {{150, 150, 150}, "door opening (8 wide, 7.5 high)"},
+            {{150, 150, 150}, door},
             {kWindowCol, "window panel (see through)"},
-            {kBoxCol, "box Bn (5 x 5 x 5)"},
+            {kBoxCol, "box Bn (" + box + " x " + boxHeight + " x " + box + ")"},
             {kPushing, "Pn pushing button + door"},
             {kReturn, "Rn return button + door"},
             {kTime, "Tn time button + door"},
-            {kLaser, "Ln laser group, button, beams (on within 75)"},
+            {kLaser, "Ln laser group, button, beams (on within " + Num(Gimmick_ReturnLaser::kActivationRadius) + ")"},
             {kGold, "showcase + jewel"},
-            {kStep, "n: solution step (stand here)"},
-            {kPull, "chain pull: hook point, landing"},
         };
         for (const Item& it : items) {
             c.Rect(x, y, x + 22, y + 14, it.col);
@@ -444,7 +427,9 @@ private:
         }
         if (d_.stage == 1) {
             c.Text(font_, "dashed rings: the operation guide's start area", x, y, 13, kStart);
-            c.Text(font_, "(radius 30) and pull spot (radius 20)", x, y + 16, 13, kStart);
+            c.Text(font_, "(radius " + Num(OperationGuide::kNearRadius) + ") and pull spot (radius " +
+                              Num(OperationGuide::kPullSpotRadius) + ")",
+                   x, y + 16, 13, kStart);
             y += 36;
         }
         for (size_t g = 0; g < l_.lasers.size(); ++g) {
@@ -456,25 +441,6 @@ private:
                                                                                : (std::cos(lr.yaw * 0.017453292f) > 0 ? "+z" : "-z"));
             c.Text(font_, s, x, y, 13, kLaser);
             y += 18;
-        }
-        y += 10;
-        c.Text(bold_, "Solution steps", x, y, 15, kText);
-        y += 22;
-        int n = 0;
-        for (const StepResult& s : r_.steps) {
-            std::string line = std::to_string(++n) + ". ";
-            char buf[160];
-            if (s.kind == StepKind::Reel) {
-                std::snprintf(buf, sizeof buf, "reel %s from (%.1f, %.1f)", s.label.c_str(), s.stand[0], s.stand[2]);
-            } else if (s.kind == StepKind::Pull) {
-                std::snprintf(buf, sizeof buf, "pull '%s': (%.1f, %.1f) -> hook (%.1f, %.1f, %.1f)", s.label.c_str(),
-                              s.stand[0], s.stand[2], s.aim[0], s.aim[1], s.aim[2]);
-            } else {
-                std::snprintf(buf, sizeof buf, "hook the jewel from (%.1f, %.1f)", s.stand[0], s.stand[2]);
-            }
-            c.Text(font_, line + buf, x, y, 12, kText);
-            y += 18;
-            if (y > h - 20) break;
         }
     }
 

@@ -1,6 +1,6 @@
 // The stages: for each stage, parse its description and its hand-written
 // coordinate file, build and write the stage mesh, copy the coordinate file
-// into Data/, check both against the game's rules and draw the map.
+// into Data/, check the geometry of both and draw the map.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -108,6 +108,36 @@ ModelBounds LoadBounds(const std::string& path) {
     return b;
 }
 
+// The door and window models the stages depend on, from a Data/ folder.
+struct StageModels {
+    ModelBounds door, window;
+};
+
+StageModels LoadStageModels(const std::string& dataDir) {
+    StageModels m;
+    m.door = LoadBounds(dataDir + "/Model/GameScene/Gimmick/Door/Door.gltf");
+    m.window = LoadBounds(dataDir + "/Model/GameScene/Window/Window.gltf");
+    if (!m.door.present) std::printf("  stages: no Door.gltf yet, assuming the door panel of content_sizes\n");
+    if (!m.window.present) std::printf("  stages: no Window.gltf yet, assuming the window panel of content_sizes\n");
+    return m;
+}
+
+// Reads and parses a description and a coordinate file; names the file that
+// fails.
+bool ReadStage(const std::string& descPath, const std::string& coordPath, Description& desc, Layout& layout) {
+    std::string descText, coordText, error;
+    if (!ReadText(descPath, descText) || !ReadText(coordPath, coordText)) return false;
+    if (!stagedesc::ParseDescription(descText, desc, error)) {
+        std::fprintf(stderr, "gv_content: %s: %s\n", descPath.c_str(), error.c_str());
+        return false;
+    }
+    if (!ParseLayout(coordText, layout, error)) {
+        std::fprintf(stderr, "gv_content: %s: %s\n", coordPath.c_str(), error.c_str());
+        return false;
+    }
+    return true;
+}
+
 class StageWriter {
 public:
     explicit StageWriter(const ContentContext& ctx) : ctx_(ctx) {}
@@ -118,26 +148,17 @@ public:
         fs::create_directories(StageDir(), ec);
         fs::create_directories(ctx_.dataDir + "/CoordinateFile", ec);
         fs::create_directories(ctx_.docsDir, ec);
-        door_ = LoadBounds(ctx_.dataDir + "/Model/GameScene/Gimmick/Door/Door.gltf");
-        window_ = LoadBounds(ctx_.dataDir + "/Model/GameScene/Window/Window.gltf");
-        if (!door_.present) std::printf("  stages: no Door.gltf yet, assuming the door panel of content_sizes\n");
-        if (!window_.present) std::printf("  stages: no Window.gltf yet, assuming the window panel of content_sizes\n");
+        models_ = LoadStageModels(ctx_.dataDir);
         return WriteStageTextures(StageDir());
     }
 
     bool Write(int n) {
         std::string src = ctx_.sourceDir + "/stages/";
-        std::string descText, coordText, error;
-        if (!ReadText(src + "stage" + std::to_string(n) + ".txt", descText)) return false;
-        if (!ReadText(src + "Stage_" + std::to_string(n) + ".txt", coordText)) return false;
+        std::string coordPath = src + "Stage_" + std::to_string(n) + ".txt", coordText;
         Description desc;
-        if (!stagedesc::ParseDescription(descText, desc, error)) {
-            std::fprintf(stderr, "gv_content: stages/stage%d.txt: %s\n", n, error.c_str());
-            return false;
-        }
         Layout layout;
-        if (!ParseLayout(coordText, layout, error)) {
-            std::fprintf(stderr, "gv_content: stages/Stage_%d.txt: %s\n", n, error.c_str());
+        if (!ReadStage(src + "stage" + std::to_string(n) + ".txt", coordPath, desc, layout) ||
+            !ReadText(coordPath, coordText)) {
             return false;
         }
         if (desc.stage != n) {
@@ -150,7 +171,7 @@ public:
         bool ok = WriteGltf(StageDir() + "/" + name + ".gltf", model);
         ok = WriteText(ctx_.dataDir + "/CoordinateFile/" + name + ".txt", coordText) && ok;
         CheckReport report;
-        CheckInput in{&desc, &layout, &tris, door_, window_};
+        CheckInput in{&desc, &layout, &tris, models_.door, models_.window};
         if (!CheckStage(in, report)) {
             std::fprintf(stderr, "gv_content: stage %d breaks the design rules (see above)\n", n);
             ok = false;
@@ -167,10 +188,27 @@ private:
     std::string StageDir() const { return ctx_.dataDir + "/Model/GameScene/Stage"; }
 
     const ContentContext& ctx_;
-    ModelBounds door_, window_;
+    StageModels models_;
 };
 
 }  // namespace
+
+bool CheckStageFiles(const ContentContext& ctx, const std::string& descriptionPath,
+                     const std::string& coordinatePath) {
+    Description desc;
+    Layout layout;
+    if (!ReadStage(descriptionPath, coordinatePath, desc, layout)) return false;
+    StageModels models = LoadStageModels(ctx.dataDir);
+    std::vector<Triangle> tris = CollectTriangles(BuildStageModel(desc));
+    CheckReport report;
+    CheckInput in{&desc, &layout, &tris, models.door, models.window};
+    if (!CheckStage(in, report)) {
+        std::fprintf(stderr, "gv_content: stage %d breaks the design rules (see above)\n", desc.stage);
+        return false;
+    }
+    std::printf("gv_content: stage %d passes the checks\n", desc.stage);
+    return true;
+}
 
 bool WriteStages(const ContentContext& ctx) {
     StageWriter writer(ctx);

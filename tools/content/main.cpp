@@ -1,6 +1,10 @@
 // gv_content [--out ROOT]: regenerates ROOT/Data and the pictures in ROOT/docs
 // (ROOT defaults to the source tree). The sources (stage descriptions) are
 // always read from the source tree's tools/content.
+// gv_content --check DESCRIPTION COORDINATES: checks one stage (a description
+// like stages/stage1.txt and a coordinate file like stages/Stage_1.txt)
+// against the geometry rules, writes nothing; exit 0 when it passes, 1 when a
+// rule is broken (each printed to stderr, naming the stage and the object).
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,7 +16,7 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: gv_content [--out ROOT]\n");
+    std::fprintf(stderr, "usage: gv_content [--out ROOT]\n       gv_content --check DESCRIPTION COORDINATES\n");
     return 2;
 }
 
@@ -20,6 +24,11 @@ int Usage() {
 
 int main(int argc, char** argv) {
     std::string root = GV_SOURCE_DIR;
+    if (argc >= 2 && std::strcmp(argv[1], "--check") == 0) {
+        if (argc != 4) return Usage();
+        ContentContext ctx{root + "/Data", root + "/docs", root + "/tools/content"};
+        return CheckStageFiles(ctx, argv[2], argv[3]) ? 0 : 1;
+    }
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             root = argv[++i];
