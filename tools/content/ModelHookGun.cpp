@@ -1,5 +1,6 @@
 // The hook gun (body, one chain link, hook) and the player's invisible
 // collision model.
+#include "game/player/HookGun.h"
 #include "tools/content/ImageTextures.h"
 #include "tools/content/ModelKit.h"
 
@@ -34,15 +35,16 @@ bool WriteHookGun(const ContentContext& ctx) {
         m.nodes.push_back(n);
         f.WriteModel("Body.gltf", m);
     }
-    // one chain link: an oval ring from z = 0 to 0.5 (the gun draws one link
-    // every 0.5 along the chain, each turned 90 degrees about z)
+    // one chain link: an oval ring from z = 0 to the gun's link length (the
+    // gun draws one link every link length along the chain, each turned 90
+    // degrees about z)
     {
         CModel m;
         m.materials = {SteelMat("Chain", steelTex)};
         CNode n = Node("OneChain");
         CPrimitive ring;
         AddTorus(ring, {0, 0, 0}, 0.09f, 0.035f, 16, 6);
-        AppendTransformed(PrimFor(n, 0), ring, XThen(XScale({1.0f, 1.0f, 2.2f}), XTranslate({0, 0, 0.25f})));
+        AppendTransformed(PrimFor(n, 0), ring, XThen(XScale({1.0f, 1.0f, 2.2f}), XTranslate({0, 0, 0.5f * HookGun::kLinkLength})));
         m.nodes.push_back(n);
         f.WriteModel("OneChain.gltf", m);
     }
