@@ -104,7 +104,8 @@ TEST(StageCheck, PassesTheTestRoomAndTheCommittedStages) {
     EXPECT_EQ(room.errors, "");
     for (int n : {1, 2}) {
         std::string dir = std::string(GV_SOURCE_DIR) + "/tools/content/stages/";
-        CheckRun stage = RunCheck(dir + "stage" + std::to_string(n) + ".txt", dir + "Stage_" + std::to_string(n) + ".txt");
+        std::string number = std::to_string(n);
+        CheckRun stage = RunCheck(dir + "stage" + number + ".txt", dir + "Stage_" + number + ".txt");
         EXPECT_EQ(stage.exitCode, 0) << "stage " << n << ":\n" << stage.errors;
     }
     // a description that does not parse names its file and line
@@ -149,7 +150,8 @@ TEST(StageCheck, RefusesObjectsThatDoNotStandOnFloor) {
                   "laser button 0 at (0.00, 45.00) must stand on a floor");
     ExpectRefused(kRoom, Replace(kLayout, kLaser, "0.0,0.0,38.5,1,-19.0,3.0,30.0,0.0,0.0,0.0,90.0"),
                   "laser button 0 at (0.00, 38.50) must have 2.7 of floor around it");
-    ExpectRefused(kRoom, Replace(kLayout, kShowcase, "0.0,0.0,50.0"), "the showcase at (0.00, 50.00) must stand on a floor");
+    ExpectRefused(kRoom, Replace(kLayout, kShowcase, "0.0,0.0,50.0"),
+                  "the showcase at (0.00, 50.00) must stand on a floor");
 }
 
 TEST(StageCheck, RefusesBeamsWithoutAWallNearTheirButton) {

@@ -353,7 +353,8 @@ private:
             for (float x = r.x0 + 0.5f; x < r.x1 && !floored; x += 2.0f) {
                 for (float z = r.z0 + 0.5f; z < r.z1 && !floored; z += 2.0f) {
                     if (StageRay({x, 0.1f, z}, {0, -1, 0}) < kMiss) {
-                        Error("pit '" + pit.name + "' has something below it at " + P(x, z) + "; it must open to the void");
+                        Error("pit '" + pit.name + "' has something below it at " + P(x, z) +
+                              "; it must open to the void");
                         floored = true;
                     }
                 }
@@ -466,11 +467,12 @@ private:
             float half = stagedesc::kDoorWidth / 2, wall = stagedesc::kDoorWallThickness / 2;
             bool fills = doorMin_[0] <= -half + 0.01f && doorMax_[0] >= half - 0.01f && doorMin_[1] <= 0.5f &&
                          doorMax_[1] >= stagedesc::kDoorHeight - 0.01f;
-            bool hides = doorMin_[2] >= -wall && doorMax_[2] <= wall && doorMin_[1] + DoorPanel::kOpenTravel >= stagedesc::kDoorHeight - 0.01f;
+            bool hides = doorMin_[2] >= -wall && doorMax_[2] <= wall &&
+                         doorMin_[1] + DoorPanel::kOpenTravel >= stagedesc::kDoorHeight - 0.01f;
             if (!fills || !hides) {
                 Error("Door.gltf " + P3(doorMin_) + " - " + P3(doorMax_) + " must cover the " +
-                      std::to_string(stagedesc::kDoorWidth) + " x " + std::to_string(stagedesc::kDoorHeight) +
-                      " opening and fit in its wall");
+                      Num(stagedesc::kDoorWidth) + " x " + Num(stagedesc::kDoorHeight) +
+                      " opening, clear it when raised by " + Num(DoorPanel::kOpenTravel) + " and fit in its wall");
             }
         }
         std::vector<int> used(d_.openings.size(), 0);

@@ -382,10 +382,12 @@ private:
             const Vector3& spot = OperationGuide::kPullSpot;
             const float startRadius = OperationGuide::kNearRadius, pullRadius = OperationGuide::kPullSpotRadius;
             c.Ring(f_.X(start.x), f_.Y(start.z), startRadius * f_.scale, kStart, 1, true);
-            Label(c, "guide: start area (" + Num(startRadius) + ")", f_.X(start.x) + 6, f_.Y(start.z + startRadius) + 2, kStart, 11);
+            Label(c, "guide: start area (" + Num(startRadius) + ")", f_.X(start.x) + 6,
+                  f_.Y(start.z + startRadius) + 2, kStart, 11);
             c.Ring(f_.X(spot.x), f_.Y(spot.z), pullRadius * f_.scale, kPull, 1, true);
             c.Disc(f_.X(spot.x), f_.Y(spot.z), 3, kPull);
-            Label(c, "guide: pull spot (" + Num(pullRadius) + ")", f_.X(spot.x - pullRadius), f_.Y(spot.z - pullRadius) + 2, kPull, 11);
+            Label(c, "guide: pull spot (" + Num(pullRadius) + ")", f_.X(spot.x - pullRadius),
+                  f_.Y(spot.z - pullRadius) + 2, kPull, 11);
         }
     }
 
@@ -402,7 +404,8 @@ private:
             Col col;
             std::string text;
         };
-        const std::string door = "door opening (" + Num(stagedesc::kDoorWidth) + " wide, " + Num(stagedesc::kDoorHeight) + " high)";
+        const std::string door =
+            "door opening (" + Num(stagedesc::kDoorWidth) + " wide, " + Num(stagedesc::kDoorHeight) + " high)";
         const std::string box = Num(2 * Box::kRadius), boxHeight = Num(2 * Box::kHalfHeight);
         const Item items[] = {
             {kFloorCol, "floor (y = 0)"},
