@@ -1,4 +1,4 @@
-// gv_bench [--frames N] [--stage N] [--render-scale F]
+// gv_bench [--frames N] [--stage N] [--render-scale F] [--reference-shaders]
 //
 // Runs a scene on the headless platform (software OpenGL, virtual clock, so
 // the frame loop never sleeps) and reports, for every frame after the first:
@@ -13,7 +13,9 @@
 // also a second construction of the same stage after the run (warm, as on a
 // restart or the clear scene's replay), then peak resident memory.
 // --render-scale draws the 3D pass at that fraction of the resolution, as the
-// game's option of the same name does.
+// game's option of the same name does; --reference-shaders draws with the
+// general model shader and none of the drawing shortcuts (the cost of the
+// same pixels without them).
 #include <sys/resource.h>
 #include <time.h>
 
@@ -28,6 +30,7 @@
 #include "app/TitleScene.h"
 #include "framework/platform/FwHeadlessPlatform.h"
 #include "framework/render/FwDirect3D.h"
+#include "framework/render/FwShaderManager.h"
 #include "game/GameScene.h"
 
 namespace {
@@ -38,11 +41,16 @@ struct BenchOptions {
     uint64_t frames = 600;
     int stage = 0;  // 0: title scene
     float renderScale = 1.0f;
+    bool referenceShaders = false;
 };
 
 bool ParseArgs(int argc, char** argv, BenchOptions& options) {
     for (int i = 1; i < argc; ++i) {
         std::string name = argv[i];
+        if (name == "--reference-shaders") {
+            options.referenceShaders = true;
+            continue;
+        }
         if (i + 1 >= argc) return false;
         char* end = nullptr;
         if (name == "--render-scale") {
@@ -106,13 +114,14 @@ void PrintFrames(const char* clock, const std::vector<double>& frames) {
 int main(int argc, char** argv) {
     BenchOptions options;
     if (!ParseArgs(argc, argv, options)) {
-        std::fprintf(stderr, "usage: gv_bench [--frames N (>= 2)] [--stage 1|2] [--render-scale 0.25..1]\n");
+        std::fprintf(stderr, "usage: gv_bench [--frames N (>= 2)] [--stage 1|2] [--render-scale 0.25..1] [--reference-shaders]\n");
         return 2;
     }
 
     FwHeadlessPlatform platform;
     FwSetPlatform(&platform);
     FwDirect3D::GetInstance().SetRenderScale(options.renderScale);
+    FwShaderManager::GetInstance().SetReferenceShading(options.referenceShaders);
     Application& app = Application::GetInstance();
 
     Stamp start = Stamp::Now(), sceneStart, sceneEnd, last;
@@ -159,9 +168,10 @@ int main(int argc, char** argv) {
 
     double totalWall = 0.0;
     for (double ms : wallMs) totalWall += ms;
-    std::printf("gv_bench: %s, render scale %.2f, %zu measured frames (frame 1 reported apart), each finished with "
+    std::printf("gv_bench: %s%s, render scale %.2f, %zu measured frames (frame 1 reported apart), each finished with "
                 "glFinish\n",
-                stage > 0 ? ("stage " + std::to_string(stage)).c_str() : "title scene", options.renderScale,
+                stage > 0 ? ("stage " + std::to_string(stage)).c_str() : "title scene",
+                options.referenceShaders ? " (reference shaders)" : "", options.renderScale,
                 wallMs.size());
     PrintPhase("start-up", start, sceneStart);
     PrintPhase(stage > 0 ? "stage load, cold (GameScene)" : "title load (TitleScene)", sceneStart, sceneEnd);
