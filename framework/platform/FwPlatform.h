@@ -40,6 +40,8 @@ public:
 
     // Application::Init, once: opens the window (client area exactly
     // width x height, not resizable) and makes its GL 4.5 core context current.
+    // A platform that shows the frame larger (desktop fullscreen) scales it
+    // to fit; client coordinates stay frame pixels 0..width-1, 0..height-1.
     virtual bool CreateGameWindow(int width, int height, const std::string& caption) = 0;
     // Application frame loop, first thing every frame: drains pending window
     // events. Escape and the close box destroy the window (IsWindowAlive then
@@ -53,6 +55,10 @@ public:
     // FwDirect3D rendered (no vertical-blank wait). The harness reads it back
     // here for screenshots.
     virtual void Present() = 0;
+    // FwDirect3D::Present, every frame before its blit: the pixel size of the
+    // window framebuffer the frame is shown in (the screen's in desktop
+    // fullscreen). False when there is no window framebuffer (headless).
+    virtual bool GetPresentSize(int& width, int& height) const { return false; }
 
     // Game logic, any time: is the key / mouse button (virtual-key code) held
     // down right now? (GetAsyncKeyState's high bit.)

@@ -1,22 +1,55 @@
 #include "framework/platform/FwSdlPlatform.h"
 
 #include <SDL.h>
+#include <stb_image.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "framework/audio/FwAudioDevice.h"
 #include "framework/render/FwDirect3D.h"
+#include "framework/resource/FwDataRoot.h"
+
+namespace {
+constexpr const char* kIconFile = "Icon/GildedVault.png";
+}  // namespace
+
+// FwPadAxis and FwPadButton index SDL's own numbering.
+static_assert(static_cast<int>(FwPadAxis::LeftX) == SDL_CONTROLLER_AXIS_LEFTX &&
+              static_cast<int>(FwPadAxis::LeftY) == SDL_CONTROLLER_AXIS_LEFTY &&
+              static_cast<int>(FwPadAxis::RightX) == SDL_CONTROLLER_AXIS_RIGHTX &&
+              static_cast<int>(FwPadAxis::RightY) == SDL_CONTROLLER_AXIS_RIGHTY &&
+              static_cast<int>(FwPadAxis::TriggerLeft) == SDL_CONTROLLER_AXIS_TRIGGERLEFT &&
+              static_cast<int>(FwPadAxis::TriggerRight) == SDL_CONTROLLER_AXIS_TRIGGERRIGHT);
+static_assert(static_cast<int>(FwPadButton::A) == SDL_CONTROLLER_BUTTON_A &&
+              static_cast<int>(FwPadButton::B) == SDL_CONTROLLER_BUTTON_B &&
+              static_cast<int>(FwPadButton::X) == SDL_CONTROLLER_BUTTON_X &&
+              static_cast<int>(FwPadButton::Y) == SDL_CONTROLLER_BUTTON_Y &&
+              static_cast<int>(FwPadButton::Back) == SDL_CONTROLLER_BUTTON_BACK &&
+              static_cast<int>(FwPadButton::Guide) == SDL_CONTROLLER_BUTTON_GUIDE &&
+              static_cast<int>(FwPadButton::Start) == SDL_CONTROLLER_BUTTON_START);
 
 FwSdlPlatform::FwSdlPlatform() = default;
 
 FwSdlPlatform::~FwSdlPlatform() {
     DestroyGameWindow();
+    for (auto& [id, controller] : controllers_) SDL_GameControllerClose(controller);
+    controllers_.clear();
+    if (controllersStarted_) SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
     if (videoStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();
 }
 
+void FwSdlPlatform::SetAppId(const std::string& appId) { appId_ = appId; }
+
 bool FwSdlPlatform::InitVideo() {
     if (videoStarted_) return true;
+    // SDL reads these variables when the video driver starts; values the
+    // user set are kept.
+    if (!appId_.empty()) {
+        SDL_setenv("SDL_VIDEO_X11_WMCLASS", appId_.c_str(), 0);
+        SDL_setenv("SDL_VIDEO_WAYLAND_WMCLASS", appId_.c_str(), 0);
+    }
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "SDL video start-up failed: %s\n", SDL_GetError());
         return false;
@@ -48,8 +81,12 @@ bool FwSdlPlatform::CreateGameWindow(int width, int height, const std::string& c
     SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 0);
     SDL_GL_SetAttribute(SDL_GL_STENCIL_SIZE, 0);
 
-    // No SDL_WINDOW_RESIZABLE: the client area stays width x height.
-    window_ = SDL_CreateWindow(caption.c_str(), 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN);
+    // No SDL_WINDOW_RESIZABLE: the client area stays width x height, except
+    // in desktop fullscreen, where the frame is scaled to the screen.
+    frameWidth_ = width;
+    frameHeight_ = height;
+    Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN | (fullscreen_ ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    window_ = SDL_CreateWindow(caption.c_str(), 0, 0, width, height, flags);
     if (!window_) {
         std::fprintf(stderr, "SDL window creation failed: %s\n", SDL_GetError());
         return false;
@@ -59,12 +96,25 @@ bool FwSdlPlatform::CreateGameWindow(int width, int height, const std::string& c
         window_ = nullptr;
         return false;
     }
+    SetWindowIcon();
     alive_ = true;
     cursorShown_ = true;
     cursor_ = ClientToScreen({width / 2, height / 2});
     SDL_RaiseWindow(window_);
     FwDirect3D::GetInstance().SetPresentToWindow(true);
     return true;
+}
+
+void FwSdlPlatform::SetWindowIcon() {
+    int width = 0, height = 0, channels = 0;
+    stbi_uc* pixels = stbi_load(FwDataRoot::Path(kIconFile).c_str(), &width, &height, &channels, 4);
+    if (!pixels) return;
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels, width, height, 32, width * 4, SDL_PIXELFORMAT_RGBA32);
+    if (icon) {
+        SDL_SetWindowIcon(window_, icon);
+        SDL_FreeSurface(icon);
+    }
+    stbi_image_free(pixels);
 }
 
 bool FwSdlPlatform::CreateContext() {
@@ -91,6 +141,7 @@ bool FwSdlPlatform::CreateContext() {
 }
 
 void FwSdlPlatform::ProcessMessages() {
+    if (!controllersTried_) StartControllers();
     tappedKeys_.clear();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
@@ -104,6 +155,7 @@ void FwSdlPlatform::ProcessMessages() {
         case SDL_KEYDOWN:
             if (event.key.keysym.scancode == SDL_SCANCODE_ESCAPE) CloseWindow();
             if (!event.key.repeat) {
+                if (IsFullscreenToggle(event.key.keysym.scancode, event.key.keysym.mod)) SetFullscreen(!fullscreen_);
                 int vk = VirtualKeyForScancode(event.key.keysym.scancode);
                 if (vk >= 0) tappedKeys_.insert(vk);
             }
@@ -113,15 +165,122 @@ void FwSdlPlatform::ProcessMessages() {
             if (event.button.button == SDL_BUTTON_RIGHT) tappedKeys_.insert(FwKey::RButton);
             break;
         case SDL_MOUSEMOTION:
+            // Relative motion is not scaled in fullscreen: mouse look turns
+            // as fast as in the window.
             if (!cursorShown_) {
                 cursor_.x += event.motion.xrel;
                 cursor_.y += event.motion.yrel;
+            }
+            break;
+        case SDL_CONTROLLERDEVICEADDED:
+            OpenController(event.cdevice.which);
+            break;
+        case SDL_CONTROLLERDEVICEREMOVED:
+            CloseController(event.cdevice.which);
+            break;
+        case SDL_CONTROLLERBUTTONDOWN:
+            // A press released within the same pump still counts this frame.
+            if (event.cbutton.button < static_cast<int>(FwPadButton::Count)) {
+                int vk = FwGamepad::KeyForButton(static_cast<FwPadButton>(event.cbutton.button));
+                if (vk >= 0) tappedKeys_.insert(vk);
+            }
+            break;
+        case SDL_CONTROLLERAXISMOTION:
+            if (FwGamepad::TriggerValue(event.caxis.value) > FwGamepad::kTriggerThreshold) {
+                if (event.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERRIGHT) tappedKeys_.insert(FwKey::LButton);
+                if (event.caxis.axis == SDL_CONTROLLER_AXIS_TRIGGERLEFT) tappedKeys_.insert(FwKey::RButton);
             }
             break;
         default:
             break;
         }
     }
+    PollControllers();
+}
+
+void FwSdlPlatform::StartControllers() {
+    controllersTried_ = true;
+    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0) {
+        std::fprintf(stderr, "game controllers unavailable: %s\n", SDL_GetError());
+        return;
+    }
+    controllersStarted_ = true;
+}
+
+void FwSdlPlatform::OpenController(int deviceIndex) {
+    SDL_GameController* controller = SDL_GameControllerOpen(deviceIndex);
+    if (!controller) {
+        std::fprintf(stderr, "could not open game controller %d: %s\n", deviceIndex, SDL_GetError());
+        return;
+    }
+    int id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(controller));
+    // SDL reports a controller present at start-up and may report it again;
+    // opening it twice only raised its reference count.
+    if (!controllers_.emplace(id, controller).second) SDL_GameControllerClose(controller);
+}
+
+void FwSdlPlatform::CloseController(int instanceId) {
+    auto it = controllers_.find(instanceId);
+    if (it == controllers_.end()) return;
+    SDL_GameControllerClose(it->second);
+    controllers_.erase(it);
+}
+
+void FwSdlPlatform::PollControllers() {
+    padKeys_.clear();
+    FwGamepadState merged;
+    for (auto& [id, controller] : controllers_) {
+        FwGamepadState state;
+        for (int a = 0; a < static_cast<int>(FwPadAxis::Count); ++a) {
+            Sint16 raw = SDL_GameControllerGetAxis(controller, static_cast<SDL_GameControllerAxis>(a));
+            bool trigger = a == static_cast<int>(FwPadAxis::TriggerLeft) || a == static_cast<int>(FwPadAxis::TriggerRight);
+            state.axes[a] = trigger ? FwGamepad::TriggerValue(raw) : FwGamepad::StickValue(raw);
+        }
+        for (int b = 0; b < static_cast<int>(FwPadButton::Count); ++b)
+            state.buttons[b] = SDL_GameControllerGetButton(controller, static_cast<SDL_GameControllerButton>(b)) != 0;
+        merged = FwGamepad::Merge(merged, state);
+    }
+    for (int vk : FwGamepad::HeldKeys(merged)) padKeys_.insert(vk);
+
+    const FwPoint look = gamepad_.Look(merged);
+    if (look.x == 0 && look.y == 0) return;
+    if (!cursorShown_) {
+        // Mouse look: the same virtual cursor relative mouse motion feeds.
+        cursor_.x += look.x;
+        cursor_.y += look.y;
+    } else if (alive_) {
+        // Menus: the stick moves the pointer, kept inside the frame.
+        FwPoint client = ScreenToClient(GetCursorPos());
+        client.x = std::clamp(client.x + look.x, 0, std::max(frameWidth_ - 1, 0));
+        client.y = std::clamp(client.y + look.y, 0, std::max(frameHeight_ - 1, 0));
+        SetCursorPos(ClientToScreen(client));
+    }
+}
+
+bool FwSdlPlatform::IsFullscreenToggle(int scancode, int modifiers) {
+    if (scancode == SDL_SCANCODE_F11) return true;
+    return (scancode == SDL_SCANCODE_RETURN || scancode == SDL_SCANCODE_KP_ENTER) && (modifiers & KMOD_ALT) != 0;
+}
+
+void FwSdlPlatform::SetFullscreen(bool fullscreen) {
+    fullscreen_ = fullscreen;
+    if (!window_) return;  // CreateGameWindow applies it
+    if (SDL_SetWindowFullscreen(window_, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        std::fprintf(stderr, "could not switch fullscreen: %s\n", SDL_GetError());
+        fullscreen_ = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    }
+}
+
+bool FwSdlPlatform::GetPresentSize(int& width, int& height) const {
+    if (!window_) return false;
+    SDL_GL_GetDrawableSize(window_, &width, &height);
+    return true;
+}
+
+FwRect FwSdlPlatform::ShownFrameRect() const {
+    int width = frameWidth_, height = frameHeight_;
+    if (window_) SDL_GetWindowSize(window_, &width, &height);
+    return FwLetterboxRect(frameWidth_, frameHeight_, width, height);
 }
 
 void FwSdlPlatform::CloseWindow() {
@@ -173,7 +332,7 @@ int FwSdlPlatform::VirtualKeyForScancode(int scancode) {
 bool FwSdlPlatform::IsKeyDown(int vk) const {
     // A press whose release arrived in the same pump (a quick tap or click)
     // still counts as held for this frame, or polling would never see it.
-    if (tappedKeys_.count(vk)) return true;
+    if (tappedKeys_.count(vk) || padKeys_.count(vk)) return true;
     if (vk == FwKey::LButton || vk == FwKey::RButton) {
         Uint32 buttons = SDL_GetMouseState(nullptr, nullptr);
         return (buttons & SDL_BUTTON(vk == FwKey::LButton ? SDL_BUTTON_LEFT : SDL_BUTTON_RIGHT)) != 0;
@@ -199,9 +358,10 @@ FwPoint FwSdlPlatform::RealCursorPos() const {
     // Window-relative position plus the window's origin: consistent with
     // ClientToScreen on every display server, including Wayland where the
     // global pointer position is not available.
-    FwPoint client;
-    SDL_GetMouseState(&client.x, &client.y);
-    return ClientToScreen(client);
+    FwPoint window;
+    SDL_GetMouseState(&window.x, &window.y);
+    if (frameWidth_ <= 0 || frameHeight_ <= 0) return ClientToScreen(window);
+    return ClientToScreen(FwWindowToFrame(window, ShownFrameRect(), frameWidth_, frameHeight_));
 }
 
 FwPoint FwSdlPlatform::GetCursorPos() const {
@@ -225,7 +385,8 @@ void FwSdlPlatform::SetCursorPos(FwPoint screen) {
     // relative mode (and Wayland ignores warps anyway).
     if (cursorShown_ && alive_) {
         FwPoint client = ScreenToClient(screen);
-        SDL_WarpMouseInWindow(window_, client.x, client.y);
+        FwPoint window = FwFrameToWindow(client, ShownFrameRect(), frameWidth_, frameHeight_);
+        SDL_WarpMouseInWindow(window_, window.x, window.y);
     }
 }
 

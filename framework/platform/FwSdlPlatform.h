@@ -7,13 +7,27 @@
 // the last position given to SetCursorPos plus the relative motion received
 // since. The player's "read the offset from the centre, warp back" therefore
 // behaves the same on every display server.
+//
+// Fullscreen: --fullscreen, Alt+Enter and F11 switch to desktop fullscreen.
+// The game still renders its 1280 x 720 frame; FwDirect3D::Present scales it
+// to the screen between black bars (FwLetterbox), and the cursor is mapped
+// through the same rectangle, so client coordinates stay frame pixels.
+//
+// Game controllers (SDL's game controller API, plugged in or out at any
+// time) are sampled once per ProcessMessages and mapped by FwGamepad to held
+// virtual keys and cursor motion: the game reads them through IsKeyDown and
+// the cursor like the keyboard and mouse.
 #pragma once
 
+#include <map>
 #include <set>
 
+#include "framework/platform/FwGamepad.h"
+#include "framework/platform/FwLetterbox.h"
 #include "framework/platform/FwPlatform.h"
 
 struct SDL_Window;
+struct _SDL_GameController;
 
 class FwSdlPlatform : public FwPlatform {
 public:
@@ -27,6 +41,7 @@ public:
     bool IsWindowAlive() const override;
     void DestroyGameWindow() override;
     void Present() override;
+    bool GetPresentSize(int& width, int& height) const override;
 
     bool IsKeyDown(int vk) const override;
     bool IsGameWindowActive() const override;
@@ -45,6 +60,22 @@ public:
 
     std::unique_ptr<FwAudioDevice> OpenAudioDevice() override;
 
+    // Program entry, before CreateGameWindow: the desktop application id
+    // (the desktop entry's name), set as the window class so the desktop
+    // shows the entry's name and icon for the window. The environment
+    // variables SDL_VIDEO_X11_WMCLASS / SDL_VIDEO_WAYLAND_WMCLASS still win.
+    void SetAppId(const std::string& appId);
+    // Program entry before CreateGameWindow (--fullscreen), and the
+    // Alt+Enter / F11 keys while playing: desktop fullscreen on or off.
+    void SetFullscreen(bool fullscreen);
+    bool IsFullscreen() const { return fullscreen_; }
+    // Tests: how many game controllers are open.
+    int ControllerCount() const { return static_cast<int>(controllers_.size()); }
+
+    // ProcessMessages and tests: whether a key press (SDL scancode and
+    // modifier state) switches fullscreen: F11, or Enter with Alt held.
+    static bool IsFullscreenToggle(int scancode, int modifiers);
+
     // IsKeyDown and tests: the SDL scancode (a USB HID usage id) of a
     // keyboard virtual-key code, or -1 for mouse buttons and unmapped codes.
     static int ScancodeForVirtualKey(int vk);
@@ -58,11 +89,31 @@ private:
     // once but keeps its GL context until DestroyGameWindow, so the renderer
     // can still release its GPU objects during shutdown.
     void CloseWindow();
+    // CreateGameWindow: the window's own icon, from the content's
+    // Icon/GildedVault.png (none when it cannot be read).
+    void SetWindowIcon();
     FwPoint WindowOrigin() const;
     FwPoint RealCursorPos() const;
+    // Where the frame shows in the window, in window coordinates (the whole
+    // client area unless fullscreen).
+    FwRect ShownFrameRect() const;
+    // First ProcessMessages: starts SDL's controller subsystem; the devices
+    // present then arrive as device-added events like later ones.
+    void StartControllers();
+    void OpenController(int deviceIndex);
+    void CloseController(int instanceId);
+    // ProcessMessages, after the events: reads every open controller into
+    // padKeys_ and moves the cursor by the right stick.
+    void PollControllers();
 
     bool videoStarted_ = false;
+    bool controllersTried_ = false;
+    bool controllersStarted_ = false;
     SDL_Window* window_ = nullptr;
+    int frameWidth_ = 0;  // the client size the game renders (CreateGameWindow)
+    int frameHeight_ = 0;
+    bool fullscreen_ = false;
+    std::string appId_;
     void* glContext_ = nullptr;  // SDL_GLContext
     bool alive_ = false;
     bool cursorShown_ = true;
@@ -71,4 +122,9 @@ private:
     mutable FwPoint cursor_;
     // Virtual keys and buttons pressed during the last ProcessMessages.
     std::set<int> tappedKeys_;
+    // Open controllers by joystick instance id.
+    std::map<int, _SDL_GameController*> controllers_;
+    FwGamepad gamepad_;
+    // Virtual keys the controllers held at the last ProcessMessages.
+    std::set<int> padKeys_;
 };

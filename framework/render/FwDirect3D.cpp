@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/platform/FwLetterbox.h"
 #include "framework/platform/FwPlatform.h"
 #include "framework/render/FwGLState.h"
 
@@ -392,8 +393,20 @@ void FwDirect3D::Present() {
     if (d.ready && d.presentToWindow && !d.suppressed) {
         // Scissoring would clip the blit; it is the only state that affects it.
         glDisable(GL_SCISSOR_TEST);
-        glBlitNamedFramebuffer(d.backBuffer->Framebuffer(), 0, 0, 0, d.width, d.height, 0, 0, d.width, d.height,
-                               GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        // A larger window (desktop fullscreen) shows the frame scaled to fit,
+        // centred between black bars; GL counts the window's rows from the bottom.
+        int outWidth = d.width, outHeight = d.height;
+        if (FwHasPlatform()) FwGetPlatform().GetPresentSize(outWidth, outHeight);
+        const FwRect box = FwLetterboxRect(d.width, d.height, outWidth, outHeight);
+        if (box.width != outWidth || box.height != outHeight) {
+            const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+            glClearNamedFramebufferfv(0, GL_COLOR, 0, black);
+        }
+        const int boxBottom = outHeight - box.y - box.height;
+        const bool unscaled = box.width == d.width && box.height == d.height;
+        glBlitNamedFramebuffer(d.backBuffer->Framebuffer(), 0, 0, 0, d.width, d.height, box.x, boxBottom,
+                               box.x + box.width, boxBottom + box.height, GL_COLOR_BUFFER_BIT,
+                               unscaled ? GL_NEAREST : GL_LINEAR);
         if (d.rasterizer && d.rasterizer->scissor) glEnable(GL_SCISSOR_TEST);
     }
     if (FwHasPlatform()) FwGetPlatform().Present();
