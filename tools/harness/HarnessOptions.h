@@ -23,6 +23,7 @@ struct HarnessOptions {
     bool noRender = false;  // run the logic only; shot frames are still drawn
     bool referenceShaders = false;  // the general model shader, no pixel-neutral shortcuts
     float renderScale = 1.0f;       // resolution of the 3D pass relative to the window
+    std::string dataDir;  // --data: the content folder; empty: look for it (FwDataRoot::Locate)
     bool help = false;
 };
 
@@ -33,7 +34,8 @@ constexpr float kHarnessMinRenderScale = 0.25f;
 inline const char* HarnessUsage() {
     return "usage: gilded_vault_harness [options]\n"
            "Runs the game headless (software OpenGL, virtual clock, scripted input, no sound card).\n"
-           "Run it from the directory that holds Data/.\n"
+           "It reads its content from Data/ in the working directory, beside the executable or where it was\n"
+           "installed (in that order), or from the folder named with --data.\n"
            "  --frames N         run N frames, then exit 0 (default: the length of the --input script;\n"
            "                     one of --frames and --input is required)\n"
            "  --input FILE       input script: lines 'COUNT [TOKEN ...]', the tokens held for COUNT frames;\n"
@@ -51,6 +53,7 @@ inline const char* HarnessUsage() {
            "                     leave pixels unchanged (for comparing images)\n"
            "  --render-scale F   draw the 3D scene at F times the resolution (0.25 to 1) and scale it up;\n"
            "                     sprites stay sharp (default 1)\n"
+           "  --data DIR         the content folder (the one holding Model/, Texture/, Sound/, CoordinateFile/)\n"
            "  --help             show this text\n"
            "Exit codes: 0 success, 1 run-time failure (start-up, files, a shot not taken), 2 usage or script error.\n";
 }
@@ -102,7 +105,7 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
             continue;
         }
         bool takesValue = name == "--frames" || name == "--input" || name == "--stage" || name == "--trace" ||
-                          name == "--shot" || name == "--render-scale" || name == "--record";
+                          name == "--shot" || name == "--render-scale" || name == "--data" || name == "--record";
         if (!takesValue) {
             error = "unknown option '" + name + "'";
             return false;
@@ -140,6 +143,8 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
             options.inputFile = value;
         } else if (name == "--record") {
             options.recordFile = value;
+        } else if (name == "--data") {
+            options.dataDir = value;
         } else {
             options.traceFile = value;
         }

@@ -11,6 +11,7 @@
 #include "framework/platform/FwInputRecorder.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
+#include "framework/resource/FwDataRoot.h"
 #include "game/GameScene.h"
 #include "tools/harness/HarnessOptions.h"
 #include "tools/harness/HarnessRecorder.h"
@@ -52,6 +53,8 @@ int RunHarness(HarnessOptions options) {
     std::string error;
     std::vector<FwInputSpan> script;
     if (!options.inputFile.empty() && !ReadScript(options.inputFile, script, error)) return Fail(kExitUsage, error);
+    std::vector<std::string> tried;
+    if (!FwDataRoot::Locate(options.dataDir, tried)) return Fail(kExitFailure, FwDataRoot::MissingMessage(tried));
 
     FwHeadlessPlatform platform;
     platform.SetScript(std::move(script));
