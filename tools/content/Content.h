@@ -29,6 +29,8 @@ bool WriteStages(const ContentContext& ctx);           // stage meshes, coordina
 // rule to stderr and returns false if any.
 bool CheckStageFiles(const ContentContext& ctx, const std::string& descriptionPath,
                      const std::string& coordinatePath);
+// The application icon: Data/Icon/GildedVault.png (256 x 256) and .svg.
+bool WriteAppIcon(const ContentContext& ctx);
 // Renders every model under Data/Model into docs/ContactSheet.png; runs last.
 bool WriteContactSheet(const ContentContext& ctx);
 

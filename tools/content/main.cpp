@@ -44,6 +44,7 @@ int main(int argc, char** argv) {
     bool ok = WriteModelsAndImages(ctx);
     ok = WriteSounds(ctx) && ok;
     ok = WriteStages(ctx) && ok;
+    ok = WriteAppIcon(ctx) && ok;
     ok = WriteContactSheet(ctx) && ok;
     if (!ok) {
         std::fprintf(stderr, "gv_content: some content could not be written\n");
