@@ -10,6 +10,7 @@ PACKAGES=(
   libegl-mesa0 libgl1-mesa-dri libgbm1
   fonts-dejavu-core
   xvfb xauth
+  desktop-file-utils appstream file
 )
 
 missing=()
