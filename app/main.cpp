@@ -1,16 +1,105 @@
-// Program entry of the game: the SDL platform, then the application.
+// Program entry of the game: the command line, the content folder, the SDL
+// platform, then the application.
 //
 // No setlocale here: the C library keeps the "C" locale, so number parsing
 // (stage coordinate files, glTF) always reads '.' as the decimal point.
+#include <cstdio>
+#include <string>
+#include <vector>
+
 #include "app/Application.h"
 #include "framework/platform/FwSdlPlatform.h"
+#include "framework/resource/FwDataRoot.h"
 
-int main(int, char**) {
+#ifndef GV_VERSION
+#define GV_VERSION "unknown"
+#endif
+#ifndef GV_APP_ID
+#define GV_APP_ID "gilded-vault"
+#endif
+
+namespace {
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "usage: gilded-vault [options]\n"
+    "Gilded Vault, a first-person puzzle game: carry a hook gun, drag boxes onto buttons, race\n"
+    "through time doors and pull the jewel out of its showcase.\n"
+    "  --fullscreen   start in desktop fullscreen (Alt+Enter or F11 switches while playing)\n"
+    "  --data DIR     read the content from DIR (the folder holding Model/, Texture/, Sound/,\n"
+    "                 CoordinateFile/). Without it the game looks for Data/ in the working\n"
+    "                 directory, then beside the executable, then in the installed location\n"
+    "  --version      print the version and exit\n"
+    "  --help         show this text and exit\n"
+    "Controls: mouse looks, W A S D walk, Space jumps, left button shoots and reels the hook,\n"
+    "right button releases it, R stops a pull, P returns to the title, Escape quits.\n"
+    "A game controller works too: left stick walks, right stick looks, A jumps, right trigger\n"
+    "shoots, left trigger releases, B stops a pull, Start or Back returns to the title.\n";
+
+struct GameOptions {
+    bool fullscreen = false;
+    std::string dataDir;
+    bool help = false;
+    bool version = false;
+};
+
+// False with a message in error for an unknown option or a missing value.
+bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& options, std::string& error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+        } else if (name == "--version") {
+            options.version = true;
+        } else if (name == "--fullscreen") {
+            options.fullscreen = true;
+        } else if (name == "--data") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = "--data needs a folder";
+                return false;
+            }
+            options.dataDir = args[++i];
+        } else {
+            error = "unknown option '" + name + "'";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    GameOptions options;
+    std::string error;
+    if (!ParseGameOptions(std::vector<std::string>(argv + 1, argv + argc), options, error)) {
+        std::fprintf(stderr, "gilded-vault: %s\ntry --help\n", error.c_str());
+        return kExitUsage;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return kExitOk;
+    }
+    if (options.version) {
+        std::printf("Gilded Vault %s\n", GV_VERSION);
+        return kExitOk;
+    }
+
     FwSdlPlatform platform;
+    std::vector<std::string> tried;
+    if (!FwDataRoot::Locate(options.dataDir, tried)) {
+        platform.MessageBox(FwDataRoot::MissingMessage(tried), "Gilded Vault", FwMessageIcon::Error);
+        return kExitFailure;
+    }
+    platform.SetAppId(GV_APP_ID);
+    platform.SetFullscreen(options.fullscreen);
     FwSetPlatform(&platform);
     Application::GetInstance().Run();
     FwSetPlatform(nullptr);
     // Start-up failures were reported in a message box; the exit code is 0
     // either way.
-    return 0;
+    return kExitOk;
 }
