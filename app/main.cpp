@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Application.h"
+#include "framework/platform/FwInputRecorder.h"
 #include "framework/platform/FwSdlPlatform.h"
 #include "framework/resource/FwDataRoot.h"
 
@@ -32,6 +33,8 @@ constexpr const char* kUsage =
     "  --data DIR     read the content from DIR (the folder holding Model/, Texture/, Sound/,\n"
     "                 CoordinateFile/). Without it the game looks for Data/ in the working\n"
     "                 directory, then beside the executable, then in the installed location\n"
+    "  --record FILE  write what you do, frame by frame, to FILE as an input script that\n"
+    "                 gilded_vault_harness --input FILE replays (attach it to a bug report)\n"
     "  --version      print the version and exit\n"
     "  --help         show this text and exit\n"
     "Controls: mouse looks, W A S D walk, Space jumps, left button shoots and reels the hook,\n"
@@ -42,6 +45,7 @@ constexpr const char* kUsage =
 struct GameOptions {
     bool fullscreen = false;
     std::string dataDir;
+    std::string recordFile;
     bool help = false;
     bool version = false;
 };
@@ -62,6 +66,12 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& options
                 return false;
             }
             options.dataDir = args[++i];
+        } else if (name == "--record") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = "--record needs a file";
+                return false;
+            }
+            options.recordFile = args[++i];
         } else {
             error = "unknown option '" + name + "'";
             return false;
@@ -86,6 +96,17 @@ int main(int argc, char** argv) {
     if (options.version) {
         std::printf("Gilded Vault %s\n", GV_VERSION);
         return kExitOk;
+    }
+
+    // Opened before anything starts, so a path that cannot be written stops
+    // the game at once instead of losing the play.
+    FwInputRecorder recorder;
+    if (!options.recordFile.empty()) {
+        if (!recorder.Open(options.recordFile, error)) {
+            std::fprintf(stderr, "gilded-vault: %s\n", error.c_str());
+            return kExitFailure;
+        }
+        Application::GetInstance().SetInputRecorder(&recorder);
     }
 
     FwSdlPlatform platform;
