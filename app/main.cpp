@@ -4,12 +4,14 @@
 // No setlocale here: the C library keeps the "C" locale, so number parsing
 // (stage coordinate files, glTF) always reads '.' as the decimal point.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "app/Application.h"
 #include "framework/platform/FwInputRecorder.h"
 #include "framework/platform/FwSdlPlatform.h"
+#include "framework/render/FwDirect3D.h"
 #include "framework/resource/FwDataRoot.h"
 
 #ifndef GV_VERSION
@@ -24,12 +26,15 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr float kMinRenderScale = 0.25f;
 
 constexpr const char* kUsage =
     "usage: gilded-vault [options]\n"
     "Gilded Vault, a first-person puzzle game: carry a hook gun, drag boxes onto buttons, race\n"
     "through time doors and pull the jewel out of its showcase.\n"
     "  --fullscreen   start in desktop fullscreen (Alt+Enter or F11 switches while playing)\n"
+    "  --render-scale F  draw the 3D scene at F times the resolution (0.25 to 1) and scale it\n"
+    "                 up, for weak machines; text and pictures stay sharp (default 1)\n"
     "  --data DIR     read the content from DIR (the folder holding Model/, Texture/, Sound/,\n"
     "                 CoordinateFile/). Without it the game looks for Data/ in the working\n"
     "                 directory, then beside the executable, then in the installed location\n"
@@ -44,6 +49,7 @@ constexpr const char* kUsage =
 
 struct GameOptions {
     bool fullscreen = false;
+    float renderScale = 1.0f;
     std::string dataDir;
     std::string recordFile;
     bool help = false;
@@ -60,6 +66,15 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& options
             options.version = true;
         } else if (name == "--fullscreen") {
             options.fullscreen = true;
+        } else if (name == "--render-scale") {
+            char* end = nullptr;
+            const float scale = i + 1 < args.size() ? std::strtof(args[i + 1].c_str(), &end) : 0.0f;
+            if (!end || end == args[i + 1].c_str() || *end != '\0' || !(scale >= kMinRenderScale && scale <= 1.0f)) {
+                error = "--render-scale expects a number from 0.25 to 1";
+                return false;
+            }
+            options.renderScale = scale;
+            ++i;
         } else if (name == "--data") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 error = "--data needs a folder";
@@ -118,6 +133,7 @@ int main(int argc, char** argv) {
     platform.SetAppId(GV_APP_ID);
     platform.SetFullscreen(options.fullscreen);
     FwSetPlatform(&platform);
+    FwDirect3D::GetInstance().SetRenderScale(options.renderScale);
     Application::GetInstance().Run();
     FwSetPlatform(nullptr);
     // Start-up failures were reported in a message box; the exit code is 0
