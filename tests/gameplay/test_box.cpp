@@ -44,8 +44,9 @@ TEST_F(BoxTest, DroppedFromTenFallsByGravityAndLandsOnce) {
     // It may dip below its rest height in the last fast frame, but its
     // centre never passes the floor, and the landing snap lifts it back.
     for (float y : ys) EXPECT_GE(y, 0.0f) << "never passes the floor";
-    if (FwAudioManager::GetInstance().Device() != nullptr)
+    if (FwAudioManager::GetInstance().Device() != nullptr) {
         EXPECT_EQ(Count("sound:play:Box/BoxLanding.wav"), 1);
+    }
 }
 
 TEST_F(BoxTest, NothingBelowFallsFreelyToTerminalSpeed) {

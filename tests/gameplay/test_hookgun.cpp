@@ -155,7 +155,9 @@ TEST_F(HookGunTest, JumpingClickPullsThePlayerAtOnePerFrame) {
     while (gun.GetState() == HookGun::kPullingPlayer && frames < 100) {
         Step(gun, true);
         Vector3 pull = gun.GetPlayerPull();
-        if (gun.GetState() == HookGun::kPullingPlayer) EXPECT_NEAR(Length(pull), 1.0f, 1e-4f);
+        if (gun.GetState() == HookGun::kPullingPlayer) {
+            EXPECT_NEAR(Length(pull), 1.0f, 1e-4f);
+        }
         camera = camera * MatrixTranslation(pull);
         ++frames;
     }

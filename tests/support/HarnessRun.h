@@ -244,7 +244,9 @@ inline void RunHarnessFile(const ScratchDir& scratch, const std::string& workDir
     std::ifstream in(traceFile);
     std::string line;
     while (std::getline(in, line)) trace.frames.push_back(json::parse(line));
-    if (frames > 0) ASSERT_EQ(trace.Count(), frames);
+    if (frames > 0) {
+        ASSERT_EQ(trace.Count(), frames);
+    }
     ASSERT_GT(trace.Count(), 0);
 }
 
