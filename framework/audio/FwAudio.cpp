@@ -4,14 +4,14 @@
 
 #include "framework/FwTrace.h"
 #include "framework/platform/FwPlatform.h"
+#include "framework/resource/FwDataRoot.h"
 
 namespace {
 
-constexpr const char* kSoundFolder = "Data/Sound/";
-
-// Resource name of a sound file: its path behind the sound folder.
+// Resource name of a sound file: its path behind the sound folder of the
+// content in use (the same name wherever the game finds its Data/).
 std::string TraceNameOf(const std::string& path) {
-    const std::string folder = kSoundFolder;
+    const std::string folder = FwDataRoot::Path("Sound/");
     return path.compare(0, folder.size(), folder) == 0 ? path.substr(folder.size()) : path;
 }
 

@@ -156,7 +156,9 @@ TEST_F(DataRoot, FactoryAndStageFilesReadFromTheRoot) {
 
     FakePlatform platform;
     ASSERT_TRUE(FwAudioManager::GetInstance().Init());
-    EXPECT_FALSE(factory.GetSound("BGM.wav", 1.0f, false)->IsSilent());
+    auto music = factory.GetSound("BGM.wav", 1.0f, false);
+    EXPECT_FALSE(music->IsSilent());
+    EXPECT_EQ(music->TraceName(), "BGM.wav") << "trace names stay relative to the sound folder";
     factory.ClearForTests();
     FwAudioManager::GetInstance().Release();
 
