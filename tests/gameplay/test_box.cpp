@@ -3,6 +3,7 @@
 
 #include "framework/FwTrace.h"
 #include "framework/audio/FwAudio.h"
+#include "framework/resource/FwResourceFactory.h"
 #include "game/gimmick/Box.h"
 #include "tests/support/FakePlatform.h"
 
@@ -11,6 +12,9 @@ struct BoxTest : ::testing::Test {
     FakePlatform platform;
     std::vector<std::string> events;
     void SetUp() override {
+        // A test that ran without an audio device cached a silent landing
+        // sound; this one needs it loaded on its own device.
+        FwResourceFactory::GetInstance().ClearForTests();
         FwAudioManager::GetInstance().Init();
         FwSetTraceSink([this](const std::string& e) { events.push_back(e); });
     }

@@ -24,7 +24,7 @@ struct SampleFacts {
     size_t materials;
 };
 
-// From FACTS.txt next to the samples.
+// From FACTS.txt next to the samples (tests/model/samples).
 const SampleFacts kFacts[] = {
     {"Box.gltf", 2, 1, 24, 12, 1},
     {"BoxTextured.gltf", 3, 2, 24, 12, 1},

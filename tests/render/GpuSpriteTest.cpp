@@ -10,6 +10,7 @@
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
 #include "framework/render/FwTexture.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -66,7 +67,8 @@ TEST_F(SpritePass, SourceRectangleSelectsTexels) {
 }
 
 TEST_F(SpritePass, LoadedImageKeepsItsTopRowAtTheTop) {
-    std::string path = (std::filesystem::temp_directory_path() / "gv_render_quadrants.png").string();
+    TempDir scratch("gv_render_sprite");
+    std::string path = (scratch.path / "quadrants.png").string();
     ASSERT_NE(stbi_write_png(path.c_str(), 2, 2, 4, kQuadrants, 8), 0);
     FwTexture texture;
     ASSERT_TRUE(texture.Load(path));
@@ -76,11 +78,11 @@ TEST_F(SpritePass, LoadedImageKeepsItsTopRowAtTheTop) {
     ClearFrame(0, 0, 0, 1);
     DrawFullScreen(&texture);
     ExpectQuadrants(ReadBack());
-    std::filesystem::remove(path);
 }
 
 TEST_F(SpritePass, BadImageFilesLeaveAnEmptyTexture) {
-    std::string path = (std::filesystem::temp_directory_path() / "gv_render_garbage.png").string();
+    TempDir scratch("gv_render_sprite");
+    std::string path = (scratch.path / "garbage.png").string();
     std::ofstream(path) << "\x89PNG not really";
     FwTexture texture;
     EXPECT_FALSE(texture.Load(path));
@@ -88,7 +90,6 @@ TEST_F(SpritePass, BadImageFilesLeaveAnEmptyTexture) {
     EXPECT_TRUE(texture.Path().empty());
     EXPECT_FALSE(texture.Load(""));
     EXPECT_FALSE(texture.Load(path + ".missing"));
-    std::filesystem::remove(path);
 
     // Drawing the empty texture shows nothing.
     ClearFrame(0, 0, 0, 1);

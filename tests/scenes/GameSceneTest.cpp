@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "app/SceneManager.h"
 #include "app/TitleScene.h"
+#include "framework/resource/FwDataRoot.h"
 #include "game/GameScene.h"
 #include "tests/scenes/SceneTestSupport.h"
+#include "tests/support/TempDir.h"
 
 using GameSceneTest = SceneTest;
 
@@ -55,7 +58,17 @@ TEST_F(GameSceneTest, CursorIsVisibleInTheTitleHoweverOftenGamesHidIt) {
 }
 
 TEST_F(GameSceneTest, BrokenStageFileIsReportedAndReturnsToTheTitle) {
-    std::ofstream("Data/CoordinateFile/Stage_2.txt") << "2\n1.0,2.5\n";
+    // A copy of the test content with the broken file: the shared folder
+    // stays intact for the tests that run after this one.
+    TempDir scratch("gv_scenes_broken");
+    ASSERT_FALSE(scratch.path.empty());
+    std::filesystem::copy("Data", scratch.path / "Data", std::filesystem::copy_options::recursive);
+    std::ofstream(scratch.path / "Data" / "CoordinateFile" / "Stage_2.txt") << "2\n1.0,2.5\n";
+    struct RootGuard {
+        ~RootGuard() { FwDataRoot::Set(""); }
+    } restoreRoot;
+    FwDataRoot::Set((scratch.path / "Data").string());
+
     SceneManager& manager = SceneManager::GetInstance();
     manager.ChangeScene(new GameScene(2));
     ASSERT_EQ(platform_.messages.size(), 1u);

@@ -91,6 +91,8 @@ FakePlatform& TestPlatform() {
 
 void SceneTest::SetUp() {
     platform_.held.clear();
+    platform_.messages.clear();
+    platform_.cursor = FwPoint{640, 360};
     platform_.active = true;
     platform_.cursorCalls.clear();
     KeyLatch::GetInstance().Reset();

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 
 #include "game/StageFile.h"
 
@@ -317,7 +318,7 @@ class StageFileOnDiskTest : public ::testing::Test {
 protected:
     void SetUp() override {
         dir_ = std::filesystem::temp_directory_path() /
-               ("gv_stagefile_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+               ("gv_stagefile_" + std::to_string(::getpid()) + "_" +
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
     }
