@@ -9,12 +9,12 @@ constexpr const char* kPlay =
     "4\n"
     "1 LMB\n"
     "40\n"
-    "20 W look:3,1\n"
+    "10 W look:3,1\n"
     "1 W SPACE\n"
-    "15 W\n"
+    "5 W\n"
     "1 LMB\n"
-    "18\n";
-constexpr int kPlayFrames = 100;
+    "8\n";
+constexpr int kPlayFrames = 70;
 constexpr int kTitleShot = 30;
 }  // namespace
 
