@@ -88,8 +88,6 @@ GameScene::GameScene(int stage) : stageNumber_(stage) {
     hookEffects_ = std::make_shared<HookEffectManager>();
     staging_ = std::make_shared<StagingManager>();
 
-    sceneColor_.CreateTarget(1280, 720, FwTextureFormat::RGBA8);
-    sceneDepth_.CreateTarget(1280, 720, FwTextureFormat::Depth32F);
 
     gameMusic_ = res.GetSound("GameBGM.wav", 0.05f, false);
     gameMusic_->Play(true, true);
@@ -373,6 +371,10 @@ void GameScene::Frame() {
     // Cut-in: the scene goes into its own target and is laid at 10 % over
     // what the back buffer still holds, so moving things leave trails.
     d3d.ClearDepthStencil(zBuffer, 1.0f, 0);
+    // The afterimage targets are made when the cut-in first needs them: most
+    // attempts never reach the jewel, and a restart then builds no targets.
+    sceneColor_.EnsureTarget(1280, 720, FwTextureFormat::RGBA8);
+    sceneDepth_.EnsureTarget(1280, 720, FwTextureFormat::Depth32F);
     d3d.SetRenderTargets(&sceneColor_, &sceneDepth_);
     d3d.ClearRenderTarget(&sceneColor_, 0.3f, 0.3f, 0.3f, 1.0f);
     d3d.ClearDepthStencil(&sceneDepth_, 1.0f, 0);
