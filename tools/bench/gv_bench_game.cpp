@@ -200,6 +200,18 @@ bool ReportCheck(const char* phase, const PlayCheck& check, const GameScene& sce
     return check.Ok();
 }
 
+// One frame's input, then GameScene::Update alone, timed: wall time and this
+// thread's CPU time in milliseconds.
+void TimedUpdate(FwHeadlessPlatform& platform, GameScene& scene, double& wallMs, double& cpuMs) {
+    platform.ProcessMessages();
+    FwAudioManager::GetInstance().Update();
+    const double c0 = CpuMs(CLOCK_THREAD_CPUTIME_ID);
+    const Clock::time_point t0 = Clock::now();
+    scene.Update();
+    wallMs = Ms(t0, Clock::now());
+    cpuMs = CpuMs(CLOCK_THREAD_CPUTIME_ID) - c0;
+}
+
 bool BenchUpdate(FwHeadlessPlatform& platform, int runs) {
     std::vector<double> ms;
     std::vector<double> cpu;
@@ -209,14 +221,10 @@ bool BenchUpdate(FwHeadlessPlatform& platform, int runs) {
         scene = NewScene(platform, check);
         const uint64_t frames = platform.ScriptFrames();
         for (uint64_t f = 0; f < frames; ++f) {
-            platform.ProcessMessages();
-            FwAudioManager::GetInstance().Update();
-            double c0 = CpuMs(CLOCK_THREAD_CPUTIME_ID);
-            Clock::time_point t0 = Clock::now();
-            scene->Update();
-            Clock::time_point t1 = Clock::now();
-            cpu.push_back(CpuMs(CLOCK_THREAD_CPUTIME_ID) - c0);
-            ms.push_back(Ms(t0, t1));
+            double wall = 0.0, thread = 0.0;
+            TimedUpdate(platform, *scene, wall, thread);
+            ms.push_back(wall);
+            cpu.push_back(thread);
             check.Observe(*scene);
         }
     }
@@ -258,23 +266,19 @@ bool BenchUpdateStage2(FwHeadlessPlatform& platform, int runs) {
         auto scene = std::make_unique<GameScene>(2);
         const uint64_t frames = platform.ScriptFrames();
         for (uint64_t f = 0; f < frames; ++f) {
-            platform.ProcessMessages();
-            FwAudioManager::GetInstance().Update();
-            double c0 = CpuMs(CLOCK_THREAD_CPUTIME_ID);
-            Clock::time_point t0 = Clock::now();
-            scene->Update();
-            Clock::time_point t1 = Clock::now();
+            double wall = 0.0, thread = 0.0;
+            TimedUpdate(platform, *scene, wall, thread);
             // The stage ends in the frame that builds the clear scene (loading
             // behind the black fade): not the gimmicks' cost, reported apart.
             if (SceneManager::GetInstance().HasPendingChange()) {
                 std::printf("  frame %llu builds the clear scene: %.3f ms\n", static_cast<unsigned long long>(f + 1),
-                            Ms(t0, t1));
+                            wall);
                 SceneManager::GetInstance().Clear();
                 cleared = true;
                 break;
             }
-            cpuAll.push_back(CpuMs(CLOCK_THREAD_CPUTIME_ID) - c0);
-            all.push_back(Ms(t0, t1));
+            cpuAll.push_back(thread);
+            all.push_back(wall);
             nlohmann::json state;
             scene->AppendTrace(state);
             int active = 0, beams = 0;
