@@ -6,6 +6,32 @@
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
 
+void GpuTest::LookFromOrigin(const Vector3& forward) {
+    FwShaderManager& shaders = FwShaderManager::GetInstance();
+    shaders.SetViewMatrix(MatrixLookAtLH({0, 0, 0}, forward, {0, 1, 0}));
+    shaders.SetProjMatrix(MatrixPerspectiveFovLH(60.0f * kDegToRad, float(kWidth) / kHeight, 0.01f, 1000.0f));
+    shaders.UpdateCamera();
+}
+
+FwModel WhiteSquareModel() {
+    std::vector<FwMeshVertex> v(4);
+    const Vector3 corners[4] = {{-1, 1, 0}, {1, 1, 0}, {-1, -1, 0}, {1, -1, 0}};
+    for (int i = 0; i < 4; ++i) {
+        v[i].position = corners[i];
+        v[i].normal = {0, 0, -1};
+    }
+    auto mesh = std::make_shared<FwMesh>();
+    mesh->Create(v, {{{0, 1, 2}}, {{1, 3, 2}}}, {{0, 0, 2}});
+    FwModel model;
+    FwModelMaterial material;
+    material.metallic = 0.0f;
+    model.AddMaterial(material);
+    FwModelNode node;
+    node.mesh = mesh;
+    model.AddNode(node);
+    return model;
+}
+
 bool GpuTest::ready_ = false;
 std::string GpuTest::error_;
 

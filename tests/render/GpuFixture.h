@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/math/FwMath.h"
+#include "framework/model/FwModel.h"
 
 struct Rgba {
     int r, g, b, a;
@@ -29,10 +30,16 @@ protected:
     // Reads the back buffer; (x, y) counts from the top-left pixel.
     static std::vector<uint8_t> ReadBack();
     static Rgba Pixel(const std::vector<uint8_t>& rgba, int x, int y);
+    // Camera at the origin looking along `forward` (60 degree field of view
+    // over the whole back buffer), uploaded.
+    static void LookFromOrigin(const Vector3& forward);
 
     static bool ready_;
     static std::string error_;
 };
+
+// A 2 x 2 square facing -z at its node's origin, one plain white material.
+FwModel WhiteSquareModel();
 
 // Expects a pixel within tolerance of the given bytes.
 void ExpectPixel(const Rgba& actual, const Rgba& expected, int tolerance, const char* where);

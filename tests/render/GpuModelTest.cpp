@@ -57,10 +57,7 @@ protected:
     void SetUp() override {
         GpuTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        FwShaderManager& shaders = FwShaderManager::GetInstance();
-        shaders.SetViewMatrix(MatrixLookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0}));
-        shaders.SetProjMatrix(MatrixPerspectiveFovLH(60.0f * kDegToRad, float(kWidth) / kHeight, 0.01f, 1000.0f));
-        shaders.UpdateCamera();
+        LookFromOrigin({0, 0, 1});
         Light({0, 0, 0}, {0, 0, 1}, {0, 0, 0});
         opaque_ = FwDirect3D::GetInstance().CreateBlendState(0);
         FwDirect3D::GetInstance().SetBlendState(opaque_.get());  // read the shader output unblended

@@ -96,10 +96,7 @@ protected:
     void SetUp() override {
         GpuTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
-        FwShaderManager& shaders = FwShaderManager::GetInstance();
-        shaders.SetViewMatrix(MatrixLookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0}));
-        shaders.SetProjMatrix(MatrixPerspectiveFovLH(60.0f * kDegToRad, float(kWidth) / kHeight, 0.01f, 1000.0f));
-        shaders.UpdateCamera();
+        LookFromOrigin({0, 0, 1});
         FwDirect3D::GetInstance().SetBlendState(nullptr);
         FwDirect3D::GetInstance().SetDepthStencilState(nullptr);
     }

@@ -14,25 +14,6 @@ namespace {
 
 constexpr float kScale = 0.5f;
 
-// A white square facing -z, 2 units wide.
-FwModel WhiteSquare() {
-    std::vector<FwMeshVertex> v(4);
-    const Vector3 corners[4] = {{-1, 1, 0}, {1, 1, 0}, {-1, -1, 0}, {1, -1, 0}};
-    for (int i = 0; i < 4; ++i) {
-        v[i].position = corners[i];
-        v[i].normal = {0, 0, -1};
-    }
-    auto mesh = std::make_shared<FwMesh>();
-    mesh->Create(v, {{{0, 1, 2}}, {{1, 3, 2}}}, {{0, 0, 2}});
-    FwModel model;
-    FwModelMaterial material;
-    material.metallic = 0.0f;
-    model.AddMaterial(material);
-    FwModelNode node;
-    node.mesh = mesh;
-    model.AddNode(node);
-    return model;
-}
 
 class RenderScale : public GpuTest {
 protected:
@@ -47,10 +28,8 @@ protected:
     void SetUp() override {
         GpuTest::SetUp();
         if (IsSkipped() || HasFatalFailure()) return;
+        LookFromOrigin({0, 0, 1});
         FwShaderManager& shaders = FwShaderManager::GetInstance();
-        shaders.SetViewMatrix(MatrixLookAtLH({0, 0, 0}, {0, 0, 1}, {0, 1, 0}));
-        shaders.SetProjMatrix(MatrixPerspectiveFovLH(60.0f * kDegToRad, float(kWidth) / kHeight, 0.01f, 1000.0f));
-        shaders.UpdateCamera();
         shaders.SetAmbientLight({1, 1, 1});
         shaders.SetDirectionalLightColor({0, 0, 0});
         shaders.UpdateLight();
@@ -80,7 +59,7 @@ TEST_F(RenderScale, ThreeDPassIsScaledUpAndSpritesStayFullSize) {
     FwDirect3D& device = FwDirect3D::GetInstance();
     FwShaderManager& shaders = FwShaderManager::GetInstance();
     ClearFrame(0, 0, 1, 1);
-    FwModel square = WhiteSquare();
+    FwModel square = WhiteSquareModel();
     shaders.SetModelShader();
     shaders.SetWorldMatrix(MatrixTranslation(0, 0, 5));
     shaders.DrawModel(&square);

@@ -11,37 +11,11 @@
 
 namespace {
 
-// A 2 x 2 square facing -z at the origin of its node, white material.
-FwModel WhiteSquare() {
-    std::vector<FwMeshVertex> v(4);
-    const Vector3 corners[4] = {{-1, 1, 0}, {1, 1, 0}, {-1, -1, 0}, {1, -1, 0}};
-    for (int i = 0; i < 4; ++i) {
-        v[i].position = corners[i];
-        v[i].normal = {0, 0, -1};
-    }
-    auto mesh = std::make_shared<FwMesh>();
-    mesh->Create(v, {{{0, 1, 2}}, {{1, 3, 2}}}, {{0, 0, 2}});
-    FwModel model;
-    FwModelMaterial material;
-    material.metallic = 0.0f;
-    model.AddMaterial(material);
-    FwModelNode node;
-    node.mesh = mesh;
-    model.AddNode(node);
-    return model;
-}
-
 class SuppressedDrawing : public GpuTest {
 protected:
     void TearDown() override {
         FwDirect3D::GetInstance().SetDrawingSuppressed(false);
         FwDirect3D::GetInstance().SetBlendState(nullptr);
-    }
-    static void Camera(const Vector3& forward) {
-        FwShaderManager& shaders = FwShaderManager::GetInstance();
-        shaders.SetViewMatrix(MatrixLookAtLH({0, 0, 0}, forward, {0, 1, 0}));
-        shaders.SetProjMatrix(MatrixPerspectiveFovLH(60.0f * kDegToRad, float(kWidth) / kHeight, 0.01f, 1000.0f));
-        shaders.UpdateCamera();
     }
     static void Ambient(float level) {
         FwShaderManager& shaders = FwShaderManager::GetInstance();
@@ -61,10 +35,10 @@ protected:
 
 TEST_F(SuppressedDrawing, ClearsModelsAndSpritesLeaveTheBackBufferAlone) {
     FwDirect3D& device = FwDirect3D::GetInstance();
-    Camera({0, 0, 1});
+    LookFromOrigin({0, 0, 1});
     Ambient(1.0f);
     ClearFrame(0, 0, 0, 1);
-    FwModel square = WhiteSquare();
+    FwModel square = WhiteSquareModel();
     const uint8_t white[4] = {255, 255, 255, 255};
     FwTexture texture;
     ASSERT_TRUE(texture.CreateFromPixels(1, 1, white));
@@ -88,7 +62,7 @@ TEST_F(SuppressedDrawing, CameraLightAndSpriteColourSetMeanwhileApplyOnceLifted)
     FwShaderManager& shaders = FwShaderManager::GetInstance();
     // What the GPU holds before: a camera looking away from the square, full
     // ambient light, a white sprite colour.
-    Camera({0, 0, -1});
+    LookFromOrigin({0, 0, -1});
     Ambient(1.0f);
     const Vector4 whiteColour{1, 1, 1, 1};
     const uint8_t white[4] = {255, 255, 255, 255};
@@ -99,7 +73,7 @@ TEST_F(SuppressedDrawing, CameraLightAndSpriteColourSetMeanwhileApplyOnceLifted)
 
     // A scene sets camera, light and sprite colour while nothing is drawn.
     device.SetDrawingSuppressed(true);
-    Camera({0, 0, 1});
+    LookFromOrigin({0, 0, 1});
     Ambient(0.5f);
     const Vector4 red{1, 0, 0, 1};
     shaders.DrawTex(&texture, 0, 0, 1, 1, nullptr, &red, {0.5f, 0.5f});
@@ -107,7 +81,7 @@ TEST_F(SuppressedDrawing, CameraLightAndSpriteColourSetMeanwhileApplyOnceLifted)
 
     auto opaque = device.CreateBlendState(0);
     device.SetBlendState(opaque.get());
-    FwModel square = WhiteSquare();
+    FwModel square = WhiteSquareModel();
     DrawSquare(square);
     ExpectPixel(Pixel(ReadBack(), kWidth / 2, kHeight / 2), {128, 128, 128, 255}, 1,
                 "the new camera sees the square in the new light");
