@@ -3,11 +3,10 @@
 #include <tiny_gltf.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
-#include <limits>
+#include <system_error>
 
 namespace {
 
@@ -15,17 +14,85 @@ namespace {
 // File access
 // ---------------------------------------------------------------------------
 
-bool ReadWholeFile(const std::string& path, std::vector<unsigned char>& bytes) {
+// A regular file of at most maxBytes, read whole. Anything else (missing,
+// a folder, a device or pipe that could block or never end, too large) is
+// refused with the reason in error.
+bool ReadBoundedFile(const std::string& path, uint64_t maxBytes, std::vector<unsigned char>& bytes,
+                     std::string& error) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (ec || !std::filesystem::exists(status)) {
+        error = "cannot open the file (" + (ec ? ec.message() : std::string("no such file")) + ")";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        error = "not a regular file";
+        return false;
+    }
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec) {
+        error = "cannot read the file size (" + ec.message() + ")";
+        return false;
+    }
+    if (size > maxBytes) {
+        error = "the file is larger than " + std::to_string(maxBytes) + " bytes";
+        return false;
+    }
     std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    return !file.bad();
+    if (!file) {
+        error = "cannot open the file";
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size));
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (static_cast<uintmax_t>(file.gcount()) != size) {
+        error = "cannot read the whole file";
+        return false;
+    }
+    return true;
 }
 
-// Folder of the file, with its trailing separator; empty when there is none.
+// Folder of the file, with its trailing separator; "./" when there is none.
 std::string DirectoryOf(const std::string& path) {
     size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+// Buffer files a model may name: relative paths inside its own folder, no
+// ".." step, regular files only, at most kMaxFileBytes. With no folder (a
+// model parsed from memory) no file at all.
+struct ModelFolder {
+    std::string directory;
+
+    bool Admits(const std::string& path) const {
+        if (directory.empty() || path.compare(0, directory.size(), directory) != 0) return false;
+        const std::filesystem::path rest(path.substr(directory.size()));
+        if (rest.empty() || rest.is_absolute() || rest.has_root_name()) return false;
+        for (const std::filesystem::path& part : rest)
+            if (part == "..") return false;
+        std::error_code ec;
+        return std::filesystem::is_regular_file(path, ec);
+    }
+};
+
+bool FolderFileExists(const std::string& path, void* user) {
+    return static_cast<const ModelFolder*>(user)->Admits(path);
+}
+
+std::string KeepPath(const std::string& path, void*) { return path; }
+
+bool ReadFolderFile(std::vector<unsigned char>* out, std::string* err, const std::string& path, void* user) {
+    std::string error = "outside the model's folder";
+    if (static_cast<const ModelFolder*>(user)->Admits(path) &&
+        ReadBoundedFile(path, FwGLTFLimits::kMaxFileBytes, *out, error))
+        return true;
+    if (err) *err += error;
+    return false;
+}
+
+bool WriteNothing(std::string* err, const std::string&, const std::vector<unsigned char>&, void*) {
+    if (err) *err += "writing is not supported";
+    return false;
 }
 
 uint32_t ReadU32LE(const unsigned char* p) {
@@ -69,40 +136,47 @@ bool KeepImageUnDecoded(tinygltf::Image*, const int, std::string*, std::string*,
     return true;
 }
 
-bool ParseWithTinyGltf(const std::string& path, tinygltf::Model& model) {
-    std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        std::printf("Err: cannot read file %s\n", path.c_str());
+// The parser's messages joined into one line.
+std::string OneLine(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+    for (char& c : text)
+        if (c == '\n') c = ';';
+    return text;
+}
+
+bool ParseWithTinyGltf(const std::vector<unsigned char>& bytes, const std::string& directory, tinygltf::Model& model,
+                       std::string& error) {
+    if (bytes.empty()) {
+        error = "the file is empty";
         return false;
     }
-    if (bytes.empty() || bytes.size() > std::numeric_limits<uint32_t>::max()) {
-        std::printf("Err: %s is empty or too large\n", path.c_str());
+    if (bytes.size() > FwGLTFLimits::kMaxFileBytes) {
+        error = "the file is larger than " + std::to_string(FwGLTFLimits::kMaxFileBytes) + " bytes";
         return false;
     }
     const bool binary = HasGlbMagic(bytes);
-    std::printf(binary ? "Reading binary glTF\n" : "Reading ASCII glTF\n");
+    if (binary && !CheckGlbLayout(bytes, error)) return false;
 
-    std::string err, warn;
-    if (binary && !CheckGlbLayout(bytes, err)) {
-        std::printf("Err: %s\n", err.c_str());
-        return false;
-    }
+    ModelFolder folder{directory};
     tinygltf::TinyGLTF loader;
     loader.SetImageLoader(&KeepImageUnDecoded, nullptr);
+    loader.SetFsCallbacks({&FolderFileExists, &KeepPath, &ReadFolderFile, &WriteNothing, &folder});
+    std::string err, warn;
     bool ok = false;
     try {
         const auto size = static_cast<unsigned int>(bytes.size());
         if (binary)
-            ok = loader.LoadBinaryFromMemory(&model, &err, &warn, bytes.data(), size, DirectoryOf(path));
+            ok = loader.LoadBinaryFromMemory(&model, &err, &warn, bytes.data(), size, directory);
         else
             ok = loader.LoadASCIIFromString(&model, &err, &warn, reinterpret_cast<const char*>(bytes.data()), size,
-                                            DirectoryOf(path));
+                                            directory);
     } catch (const std::exception& e) {
         err += e.what();
         ok = false;
     }
-    if (!warn.empty()) std::printf("Warn: %s\n", warn.c_str());
-    if (!err.empty()) std::printf("Err: %s\n", err.c_str());
+    // Warnings (an image file the parser could not read, unknown extensions)
+    // do not stop a model: images are loaded and reported by FwTexture.
+    if (!ok) error = err.empty() ? std::string("not a glTF file") : OneLine(err);
     return ok;
 }
 
@@ -373,14 +447,34 @@ bool ReadPrimitive(const tinygltf::Model& model, const tinygltf::Primitive& prim
            ReadFaces(model, primitive, out, error);
 }
 
+// Vertices and triangles read so far. Every node holds its own copy of its
+// mesh, so a small file whose nodes or primitives all name one large
+// accessor would multiply it without end; the totals are capped instead.
+struct ModelBudget {
+    uint64_t vertices = 0;
+    uint64_t faces = 0;
+
+    bool Take(const PrimitiveData& data, std::string& error) {
+        vertices += data.vertices.size();
+        faces += data.faces.size();
+        if (vertices > FwGLTFLimits::kMaxVertices || faces > FwGLTFLimits::kMaxTriangles) {
+            error = "more than " + std::to_string(FwGLTFLimits::kMaxVertices) + " vertices or " +
+                    std::to_string(FwGLTFLimits::kMaxTriangles) + " triangles in all";
+            return false;
+        }
+        return true;
+    }
+};
+
 // Triangle primitives of a mesh, sorted by material and concatenated into
 // the node's lists; one subset per primitive.
-bool FillNodeMesh(const tinygltf::Model& model, const tinygltf::Mesh& mesh, FwGLTFNode& node, std::string& error) {
+bool FillNodeMesh(const tinygltf::Model& model, const tinygltf::Mesh& mesh, FwGLTFNode& node, ModelBudget& budget,
+                  std::string& error) {
     std::vector<PrimitiveData> primitives;
     for (const tinygltf::Primitive& primitive : mesh.primitives) {
         if (primitive.mode != TINYGLTF_MODE_TRIANGLES) continue;
         PrimitiveData data;
-        if (!ReadPrimitive(model, primitive, data, error)) return false;
+        if (!ReadPrimitive(model, primitive, data, error) || !budget.Take(data, error)) return false;
         primitives.push_back(std::move(data));
     }
     std::stable_sort(primitives.begin(), primitives.end(),
@@ -487,6 +581,7 @@ bool BuildNodes(const tinygltf::Model& model, FwGLTFModel& out, std::string& err
     }
     out.nodes.resize(model.nodes.size());
     for (auto& node : out.nodes) node = std::make_shared<FwGLTFNode>();
+    ModelBudget budget;
     for (size_t i = 0; i < model.nodes.size(); ++i) {
         const tinygltf::Node& source = model.nodes[i];
         FwGLTFNode& node = *out.nodes[i];
@@ -495,7 +590,7 @@ bool BuildNodes(const tinygltf::Model& model, FwGLTFModel& out, std::string& err
         for (int child : source.children) node.children.push_back(out.nodes[child]);
         node.localMatrix = LocalMatrix(source);
         node.hasMesh = source.mesh >= 0;
-        if (node.hasMesh && !FillNodeMesh(model, model.meshes[source.mesh], node, error)) return false;
+        if (node.hasMesh && !FillNodeMesh(model, model.meshes[source.mesh], node, budget, error)) return false;
     }
     if (!model.scenes.empty())
         for (int root : model.scenes[0].nodes) out.rootNodes.push_back(out.nodes[root]);
@@ -554,26 +649,35 @@ FwGLTFMaterial ConvertMaterial(const tinygltf::Model& model, const tinygltf::Mat
 
 }  // namespace
 
-std::shared_ptr<FwGLTFModel> FwLoadGLTFModel(const std::string& path) {
+std::shared_ptr<FwGLTFModel> FwParseGLTFModel(const std::vector<unsigned char>& bytes, const std::string& directory,
+                                              std::string* error) {
+    std::string reason;
     tinygltf::Model model;
-    if (!ParseWithTinyGltf(path, model)) {
-        std::printf("Failed to parse glTF\n");
-        return nullptr;
-    }
-    auto out = std::make_shared<FwGLTFModel>();
-    for (const tinygltf::Material& material : model.materials) out->materials.push_back(ConvertMaterial(model, material));
-    std::string error;
-    bool built = false;
+    std::shared_ptr<FwGLTFModel> out;
     try {
-        built = BuildNodes(model, *out, error);
+        if (ParseWithTinyGltf(bytes, directory, model, reason)) {
+            out = std::make_shared<FwGLTFModel>();
+            for (const tinygltf::Material& material : model.materials)
+                out->materials.push_back(ConvertMaterial(model, material));
+            if (BuildNodes(model, *out, reason))
+                ComputeCombinedMatrices(*out);
+            else
+                out.reset();
+        }
     } catch (const std::exception& e) {  // e.g. a mesh too large for memory
-        error = e.what();
+        reason = e.what();
+        out.reset();
     }
-    if (!built) {
-        std::printf("Err: %s\n", error.c_str());
-        std::printf("Failed to parse glTF\n");
+    if (!out && error) *error = reason;
+    return out;
+}
+
+std::shared_ptr<FwGLTFModel> FwLoadGLTFModel(const std::string& path, std::string* error) {
+    std::vector<unsigned char> bytes;
+    std::string reason;
+    if (!ReadBoundedFile(path, FwGLTFLimits::kMaxFileBytes, bytes, reason)) {
+        if (error) *error = reason;
         return nullptr;
     }
-    ComputeCombinedMatrices(*out);
-    return out;
+    return FwParseGLTFModel(bytes, DirectoryOf(path), error);
 }

@@ -46,8 +46,25 @@ struct FwGLTFModel {
     std::vector<FwGLTFMaterial> materials;               // glTF order
 };
 
-// FwModel::Load: parses the file. A file starting with the 4-byte magic
-// "glTF" is read as binary glTF, anything else as text. Returns null (after
-// printing the reason to standard output) when the file is missing, does not
-// parse, or refers to data outside its buffers.
-std::shared_ptr<FwGLTFModel> FwLoadGLTFModel(const std::string& path);
+// What a model file may hold. The game's largest model is under 1 MB with
+// about 12,000 vertices; these leave ample room while keeping a hostile file
+// from taking the machine's memory (every node holds its own copy of its
+// mesh, so a small file can name one large mesh many times).
+struct FwGLTFLimits {
+    static constexpr uint64_t kMaxFileBytes = 16u << 20;  // the model file and each buffer file
+    static constexpr uint64_t kMaxVertices = 1u << 20;    // over every node of the model
+    static constexpr uint64_t kMaxTriangles = 1u << 20;
+};
+
+// FwModel::Load: reads and parses the file. A file starting with the 4-byte
+// magic "glTF" is read as binary glTF, anything else as text. Returns null
+// when the file is missing or not a regular file, is larger than the limits,
+// does not parse, or refers to data outside its buffers; error (when given)
+// then holds the reason in one line, without the path. Prints nothing.
+std::shared_ptr<FwGLTFModel> FwLoadGLTFModel(const std::string& path, std::string* error = nullptr);
+
+// FwLoadGLTFModel and the glTF fuzz target: the same from the file's bytes.
+// Buffer files named by relative URIs are read from directory (ending in
+// '/'), never from outside it; an empty directory reads no file at all.
+std::shared_ptr<FwGLTFModel> FwParseGLTFModel(const std::vector<unsigned char>& bytes, const std::string& directory,
+                                              std::string* error = nullptr);

@@ -6,6 +6,7 @@
 #include "framework/model/FwGLTF.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwTexture.h"
+#include "framework/resource/FwLoadFailure.h"
 
 namespace {
 
@@ -184,8 +185,13 @@ void FwMesh::Release() {
 bool FwModel::Load(const std::string& path) {
     Clear();
     const std::string directory = DirectoryOf(path);
-    std::shared_ptr<FwGLTFModel> gltf = FwLoadGLTFModel(path);
-    if (!gltf) return false;
+    std::string reason;
+    std::shared_ptr<FwGLTFModel> gltf = FwLoadGLTFModel(path, &reason);
+    if (!gltf) {
+        loadError_ = path + ": " + reason;
+        FwReportLoadFailure(path, reason, "an empty model stands in");
+        return false;
+    }
 
     for (const FwGLTFMaterial& source : gltf->materials) materials_.push_back(ConvertMaterial(source, directory));
     for (const auto& source : gltf->nodes) {
@@ -207,6 +213,14 @@ void FwModel::Clear() {
     materials_.clear();
     nodes_.clear();
     meshNodes_.clear();
+    loadError_.clear();
+}
+
+size_t FwModel::TriangleCount() const {
+    size_t count = 0;
+    for (const FwModelNode& node : nodes_)
+        if (node.mesh) count += node.mesh->Faces().size();
+    return count;
 }
 
 void FwModel::AddNode(const FwModelNode& node, bool isRoot) {

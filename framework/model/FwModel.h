@@ -105,8 +105,14 @@ struct FwModelMaterial {
 class FwModel {
 public:
     // Clears, then loads a glTF file (text or binary). False when it does not
-    // parse; the model then stays empty (draws nothing, is never hit).
+    // load: the model then stays empty (draws nothing, is never hit), and the
+    // path with the reason is reported on standard error (FwReportLoadFailure).
     bool Load(const std::string& path);
+    // Game scene, after a failed stage mesh: "<path>: <reason>" of the last
+    // failed Load; empty after a success or Clear.
+    const std::string& LoadError() const { return loadError_; }
+    // Game scene, checking the stage mesh: triangles over every node's mesh.
+    size_t TriangleCount() const;
     void Clear();
     // Builds a model in code (tests, generated geometry): appends a node, and
     // to the mesh-node list as well when isRoot.
@@ -121,4 +127,5 @@ private:
     std::vector<FwModelNode> nodes_;
     std::vector<FwModelNode> meshNodes_;
     std::vector<FwModelMaterial> materials_;
+    std::string loadError_;
 };

@@ -2,6 +2,8 @@
 // outside their buffers (run under GV_SANITIZE to see it), never hang.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "framework/model/FwGLTF.h"
 #include "framework/model/FwModel.h"
 #include "tests/model/GltfTestSupport.h"
@@ -39,19 +41,26 @@ void ExpectConsistent(const FwModel& model) {
 
 class GltfMalformed : public ::testing::Test {
 protected:
-    // Loads the file; expects a refusal with the parser's closing message
-    // and an empty model. Returns the captured standard output.
+    // Loads the file; expects a refusal reported in one line on standard
+    // error naming the file (nothing on standard output), the same text in
+    // LoadError, and an empty model. Returns the reported line.
     std::string ExpectRefused(const std::string& path) {
         testing::internal::CaptureStdout();
+        testing::internal::CaptureStderr();
         FwModel model;
         const bool loaded = model.Load(path);
+        const std::string err = testing::internal::GetCapturedStderr();
         const std::string out = testing::internal::GetCapturedStdout();
-        EXPECT_FALSE(loaded) << out;
+        EXPECT_FALSE(loaded) << err;
         EXPECT_TRUE(model.Nodes().empty());
         EXPECT_TRUE(model.MeshNodes().empty());
         EXPECT_TRUE(model.Materials().empty());
-        EXPECT_NE(out.find("Failed to parse glTF"), std::string::npos) << out;
-        return out;
+        EXPECT_EQ(out, "");
+        EXPECT_EQ(err.rfind("cannot load " + path + ": ", 0), 0u) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(model.LoadError().rfind(path + ": ", 0), 0u) << model.LoadError();
+        EXPECT_NE(err.find(model.LoadError()), std::string::npos) << err;
+        return err;
     }
     std::string ExpectRefusedText(const std::string& text) {
         WriteFile(dir_.File("bad.gltf"), text);
@@ -78,9 +87,9 @@ TEST_F(GltfMalformed, PreviousContentIsClearedByAFailedLoad) {
     FwModel model;
     ASSERT_TRUE(model.Load(dir_.File("good.gltf")));
     ASSERT_EQ(model.Nodes().size(), 1u);
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(model.Load(dir_.File("missing.gltf")));
-    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
     EXPECT_TRUE(model.Nodes().empty());
     EXPECT_TRUE(model.MeshNodes().empty());
 }
@@ -206,10 +215,8 @@ TEST_F(GltfMalformed, CyclicHierarchiesAreRefusedNotWalkedForever) {
     b.Doc()["nodes"] = json::array({{{"mesh", 0}}, {{"children", {0}}}, {{"children", {0}}}});
     b.Doc()["scenes"][0]["nodes"] = {1, 2};
     WriteFile(dir_.File("shared.gltf"), b.ToText());
-    testing::internal::CaptureStdout();
     FwModel model;
     EXPECT_TRUE(model.Load(dir_.File("shared.gltf")));
-    testing::internal::GetCapturedStdout();
 }
 
 TEST_F(GltfMalformed, BinaryChunksOutsideTheFile) {
@@ -235,7 +242,7 @@ TEST_F(GltfMalformed, BinaryChunksOutsideTheFile) {
 // a text file: each either loads a consistent model or is refused.
 TEST_F(GltfMalformed, TruncatedAndCorruptedFilesNeverBreakTheLoader) {
     const std::vector<uint8_t> glb = Triangle().ToGlb();
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     for (size_t size = 0; size < glb.size(); ++size) {
         WriteFile(dir_.File("cut.glb"), std::vector<uint8_t>(glb.begin(), glb.begin() + size));
         FwModel model;
@@ -253,6 +260,6 @@ TEST_F(GltfMalformed, TruncatedAndCorruptedFilesNeverBreakTheLoader) {
             ExpectConsistent(model);
         }
     }
-    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
     EXPECT_GT(loaded, 0);  // harmless changes (names, padding digits) still load
 }
