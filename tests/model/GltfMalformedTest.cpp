@@ -1,8 +1,10 @@
 // Malformed glTF files load as an empty model with a message, never read
 // outside their buffers (run under GV_SANITIZE to see it), never hang.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "framework/model/FwGLTF.h"
 #include "framework/model/FwModel.h"
@@ -262,4 +264,67 @@ TEST_F(GltfMalformed, TruncatedAndCorruptedFilesNeverBreakTheLoader) {
     }
     testing::internal::GetCapturedStderr();
     EXPECT_GT(loaded, 0);  // harmless changes (names, padding digits) still load
+}
+
+// Buffer files are read only from the model's own folder: a relative name
+// there loads, one that climbs out ("..") or is absolute is refused even
+// when the file exists.
+TEST_F(GltfMalformed, BufferFilesOutsideTheModelFolderAreNotRead) {
+    GltfBuilder b = Triangle();
+    std::string text = b.ToText();
+    const json doc = json::parse(text);
+    const std::string uri = doc["buffers"][0]["uri"];
+    const std::vector<uint8_t> bin = Base64Decode(uri.substr(uri.find(',') + 1));
+    std::filesystem::create_directories(dir_.File("models"));
+    WriteFile(dir_.File("models/inside.bin"), bin);
+    WriteFile(dir_.File("outside.bin"), bin);
+
+    auto withBuffer = [&doc](const std::string& name) {
+        json copy = doc;
+        copy["buffers"][0]["uri"] = name;
+        return copy.dump();
+    };
+    WriteFile(dir_.File("models/inside.gltf"), withBuffer("inside.bin"));
+    FwModel model;
+    EXPECT_TRUE(model.Load(dir_.File("models/inside.gltf"))) << model.LoadError();
+
+    for (const std::string& name : {std::string("../outside.bin"), dir_.File("outside.bin")}) {
+        SCOPED_TRACE(name);
+        WriteFile(dir_.File("models/out.gltf"), withBuffer(name));
+        ExpectRefused(dir_.File("models/out.gltf"));
+    }
+}
+
+// A pipe or a folder in the model's place is refused at once (reading a
+// pipe would block the game), as is a file over the size limit.
+TEST_F(GltfMalformed, OnlyRegularFilesOfBoundedSizeAreRead) {
+    ASSERT_EQ(::mkfifo(dir_.File("pipe.gltf").c_str(), 0600), 0);
+    EXPECT_NE(ExpectRefused(dir_.File("pipe.gltf")).find("not a regular file"), std::string::npos);
+    std::filesystem::create_directory(dir_.File("folder.gltf"));
+    EXPECT_NE(ExpectRefused(dir_.File("folder.gltf")).find("not a regular file"), std::string::npos);
+    WriteFile(dir_.File("huge.gltf"), Triangle().ToText());
+    std::filesystem::resize_file(dir_.File("huge.gltf"), FwGLTFLimits::kMaxFileBytes + 1);  // sparse
+    EXPECT_NE(ExpectRefused(dir_.File("huge.gltf")).find("larger than"), std::string::npos);
+}
+
+// Every node holds its own copy of its mesh, so a small file whose nodes all
+// name one mesh would multiply it without end: the vertices over the whole
+// model are capped.
+TEST_F(GltfMalformed, OneMeshNamedByManyNodesIsCappedInAll) {
+    GltfBuilder b;
+    const size_t vertices = 4096;
+    const int pos = b.AddData(std::vector<float>(vertices * 3, 0.5f), kFloat, "VEC3", vertices);
+    b.Doc()["meshes"] = json::array({{{"primitives", {{{"attributes", {{"POSITION", pos}}}}}}}});
+    const size_t nodes = FwGLTFLimits::kMaxVertices / vertices + 1;
+    b.Doc()["nodes"] = json::array();
+    for (size_t i = 0; i < nodes; ++i) b.Doc()["nodes"].push_back({{"mesh", 0}});
+    const std::string err = ExpectRefusedText(b.ToText());
+    EXPECT_NE(err.find("more than 1048576 vertices"), std::string::npos) << err;
+
+    // One node fewer stays within the cap and loads.
+    b.Doc()["nodes"].erase(b.Doc()["nodes"].size() - 1);
+    WriteFile(dir_.File("within.gltf"), b.ToText());
+    FwModel model;
+    EXPECT_TRUE(model.Load(dir_.File("within.gltf"))) << model.LoadError();
+    EXPECT_EQ(model.Nodes().size(), nodes - 1);
 }
