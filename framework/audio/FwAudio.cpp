@@ -1,10 +1,9 @@
 #include "framework/audio/FwAudio.h"
 
-#include <cstdio>
-
 #include "framework/FwTrace.h"
 #include "framework/platform/FwPlatform.h"
 #include "framework/resource/FwDataRoot.h"
+#include "framework/resource/FwLoadFailure.h"
 
 namespace {
 
@@ -73,14 +72,15 @@ bool FwSoundEffect::Load(const std::string& path) {
     FwPcmData pcm;
     std::string error;
     if (!FwLoadWav(path, pcm, error)) {
-        lastError_ = error;
-        std::fprintf(stderr, "FwSoundEffect: %s\n", error.c_str());
+        lastError_ = path + ": " + error;
+        FwReportLoadFailure(path, error, "it plays silent");
         return false;
     }
     std::shared_ptr<FwAudioBuffer> buffer = device->CreateBuffer(pcm);
     if (!buffer) {
-        lastError_ = path + ": the audio device refused the sample data";
-        std::fprintf(stderr, "FwSoundEffect: %s\n", lastError_.c_str());
+        error = "the audio device refused the sample data";
+        lastError_ = path + ": " + error;
+        FwReportLoadFailure(path, error, "it plays silent");
         return false;
     }
     buffer_ = std::move(buffer);

@@ -85,7 +85,8 @@ class FwSoundEffect : public std::enable_shared_from_this<FwSoundEffect> {
 public:
     // FwResourceFactory::GetSound, first request of a name: decodes the WAV
     // file into a device buffer. False (effect unchanged) when there is no
-    // device or the file is missing, truncated or unsupported.
+    // device or the file is missing, truncated or unsupported; a file that
+    // does not load is reported on standard error (FwReportLoadFailure).
     bool Load(const std::string& path);
     // FwResourceFactory::GetSound, every request: a new stopped instance,
     // never null; a silent one (IsSilent) when there is no device or no data.
@@ -93,7 +94,8 @@ public:
 
     bool HasData() const { return buffer_ != nullptr; }
     const std::string& FileName() const { return fileName_; }
-    // Why the last Load failed (empty after a success).
+    // Why the last Load failed, "<path>: <reason>" for a file (empty after a
+    // success).
     const std::string& LastError() const { return lastError_; }
 
 private:

@@ -20,9 +20,19 @@ struct FwPcmData {
     uint32_t FrameCount() const { return channels > 0 ? static_cast<uint32_t>(samples.size() / channels) : 0; }
 };
 
-// Reads a RIFF/WAVE file (PCM 8/16-bit, mono/stereo) into 16-bit PCM.
-// False with a reason in error for a missing, truncated or unsupported file.
+// What a sound file may be. The game's longest sound, the stage music, is
+// 2 MB; this is about three minutes of 16-bit stereo at 44.1 kHz.
+struct FwWavLimits {
+    static constexpr uint64_t kMaxFileBytes = 32u << 20;
+};
+
+// FwSoundEffect::Load: reads a RIFF/WAVE file (PCM 8/16-bit, mono/stereo)
+// into 16-bit PCM. False with the reason in error (without the path) for a
+// missing, truncated, unsupported or oversized file, or one that is not a
+// regular file.
 bool FwLoadWav(const std::string& path, FwPcmData& out, std::string& error);
+// FwLoadWav and the WAV fuzz target: the same from the file's bytes.
+bool FwDecodeWav(const uint8_t* bytes, size_t size, FwPcmData& out, std::string& error);
 
 class FwAudioBuffer {
 public:

@@ -3,7 +3,11 @@
 #include <SDL.h>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <system_error>
+#include <vector>
 
 #include "framework/audio/FwAudioDevice.h"
 
@@ -36,42 +40,100 @@ bool ConvertToS16(const SDL_AudioSpec& wav, const Uint8* data, Uint32 length, Fw
     return true;
 }
 
+uint32_t ReadU32LE(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+
+// SDL allocates a chunk's declared length before it reads the chunk, so a
+// few bytes declaring gigabytes would make it take them: every chunk up to
+// and including the sample data must fit in the file. A file that is not
+// RIFF/WAVE at all is left to SDL's own message.
+bool ChunksFitTheFile(const uint8_t* bytes, size_t size, std::string& error) {
+    if (size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0) return true;
+    size_t offset = 12;
+    while (size - offset >= 8) {
+        const uint32_t length = ReadU32LE(bytes + offset + 4);
+        if (length > size - offset - 8) {
+            std::string id(reinterpret_cast<const char*>(bytes + offset), 4);
+            for (char& c : id)
+                if (c < 0x20 || c > 0x7E) c = '?';
+            error = "the '" + id + "' chunk runs past the end of the file (truncated or damaged)";
+            return false;
+        }
+        if (std::memcmp(bytes + offset, "data", 4) == 0) break;
+        const size_t next = size_t(length) + (length & 1u) + 8;  // chunks are padded to even lengths
+        if (next > size - offset) break;
+        offset += next;
+    }
+    return true;
+}
+
 }  // namespace
 
-bool FwLoadWav(const std::string& path, FwPcmData& out, std::string& error) {
+bool FwDecodeWav(const uint8_t* bytes, size_t size, FwPcmData& out, std::string& error) {
     // A data chunk shorter than it claims is an error, not a shorter sound.
     SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
-    SDL_RWops* file = SDL_RWFromFile(path.c_str(), "rb");
-    if (!file) {
-        error = path + ": cannot open (" + SDL_GetError() + ")";
+    if (size > FwWavLimits::kMaxFileBytes) {
+        error = "the file is larger than " + std::to_string(FwWavLimits::kMaxFileBytes) + " bytes";
+        return false;
+    }
+    if (!ChunksFitTheFile(bytes, size, error)) return false;
+    SDL_RWops* stream = SDL_RWFromConstMem(bytes, static_cast<int>(size));
+    if (!stream) {
+        error = std::string("cannot read the bytes (") + SDL_GetError() + ")";
         return false;
     }
     SDL_AudioSpec wav;
     Uint8* raw = nullptr;
     Uint32 length = 0;
-    if (!SDL_LoadWAV_RW(file, 1, &wav, &raw, &length)) {
-        error = path + ": not a readable WAV file (" + SDL_GetError() + ")";
+    if (!SDL_LoadWAV_RW(stream, 1, &wav, &raw, &length)) {
+        error = std::string("not a readable WAV file (") + SDL_GetError() + ")";
         return false;
     }
     std::unique_ptr<Uint8, SdlWavDeleter> data(raw);
     if (wav.channels != 1 && wav.channels != 2) {
-        error = path + ": " + std::to_string(wav.channels) + " channels (mono or stereo expected)";
+        error = std::to_string(wav.channels) + " channels (mono or stereo expected)";
         return false;
     }
     if (wav.freq <= 0) {
-        error = path + ": invalid sample rate";
+        error = "invalid sample rate";
         return false;
     }
     FwPcmData pcm;
-    if (!ConvertToS16(wav, data.get(), length, pcm, error)) {
-        error = path + ": " + error;
-        return false;
-    }
+    if (!ConvertToS16(wav, data.get(), length, pcm, error)) return false;
     // A sound without a single frame cannot be played; treat it as unusable.
     if (pcm.FrameCount() == 0) {
-        error = path + ": the WAV file holds no samples";
+        error = "the WAV file holds no samples";
         return false;
     }
     out = std::move(pcm);
     return true;
+}
+
+bool FwLoadWav(const std::string& path, FwPcmData& out, std::string& error) {
+    // Only a regular file of bounded size is read: a device or pipe in its
+    // place could block or never end.
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status)) {
+        error = "cannot open the file (no such file)";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        error = "not a regular file";
+        return false;
+    }
+    const uintmax_t size = std::filesystem::file_size(path, ec);
+    if (ec || size > FwWavLimits::kMaxFileBytes) {
+        error = ec ? "cannot read the file size"
+                   : "the file is larger than " + std::to_string(FwWavLimits::kMaxFileBytes) + " bytes";
+        return false;
+    }
+    std::vector<uint8_t> bytes(static_cast<size_t>(size));
+    std::ifstream in(path, std::ios::binary);
+    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
+        error = "cannot read the file";
+        return false;
+    }
+    return FwDecodeWav(bytes.data(), bytes.size(), out, error);
 }

@@ -146,8 +146,11 @@ TEST_F(AudioManagerTest, FailedLoadsLeaveTheEffectWithoutData) {
     auto effect = std::make_shared<FwSoundEffect>();
     ASSERT_TRUE(effect->Load(dir_.File("short.wav")));
     WriteBytes(dir_.File("broken.wav"), {'R', 'I', 'F', 'F'});
+    testing::internal::CaptureStderr();
     EXPECT_FALSE(effect->Load(dir_.File("broken.wav")));
-    EXPECT_FALSE(effect->LastError().empty());
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(effect->LastError().rfind(dir_.File("broken.wav") + ": ", 0), 0u) << effect->LastError();
+    EXPECT_EQ(err.rfind("cannot load " + dir_.File("broken.wav") + ": ", 0), 0u) << err;
     EXPECT_TRUE(effect->HasData());  // the earlier sound stays
     EXPECT_EQ(effect->FileName(), dir_.File("short.wav"));
 
