@@ -9,6 +9,18 @@
 
 enum class FwTextureFormat { None, RGBA8, Depth32F };
 
+// Pixels from FwTexture::DecodePng, released by the decoder's own free.
+struct FwImageFree {
+    void operator()(uint8_t* pixels) const;
+};
+
+// A decoded image: RGBA8, top row first, width x height texels.
+struct FwImage {
+    int width = 0;
+    int height = 0;
+    std::unique_ptr<uint8_t, FwImageFree> rgba;
+};
+
 class FwTexture {
 public:
     FwTexture() = default;
@@ -16,11 +28,29 @@ public:
     FwTexture(const FwTexture&) = delete;
     FwTexture& operator=(const FwTexture&) = delete;
 
-    // Releases the previous texture, decodes the image file (PNG, JPEG, TGA,
-    // BMP, HDR via stb_image) into RGBA8 with mipmaps. renderTarget adds a
-    // framebuffer attachment. On failure the texture stays empty and the
-    // path empty. An empty path fails at once.
+    // The largest image side accepted, whatever the device allows. The
+    // game's largest image is 1280 x 720; one of 4096 x 4096 takes 64 MiB
+    // decoded, and since PNG data compresses a thousandfold, a file of a few
+    // kilobytes can declare it: larger sizes would let a small file take
+    // gigabytes.
+    static constexpr int kMaxImageSide = 4096;
+    // An image file larger than this is refused unread (an uncompressed PNG
+    // of the largest size accepted, 16 bits a channel, is 128 MiB).
+    static constexpr uint64_t kMaxImageFileBytes = 128u << 20;
+
+    // Releases the previous texture, decodes the PNG file into RGBA8 with
+    // mipmaps. renderTarget adds a framebuffer attachment. On failure the
+    // texture stays empty and the path empty; a file that does not load
+    // (missing, not a PNG, larger than the device or kMaxImageSide allows,
+    // damaged) is reported on standard error (FwReportLoadFailure). An empty
+    // path fails at once.
     bool Load(const std::string& path, bool renderTarget = false, bool depthStencil = false, int option = 0);
+    // Load, LoadShared and the image fuzz target: decodes the bytes of a PNG
+    // file. Only PNG is taken (its 8-byte signature is checked first, so the
+    // decoder never picks another format by the content), and the size in
+    // its header is checked against maxSide before anything is decoded.
+    // False with the reason in error.
+    static bool DecodePng(const uint8_t* bytes, size_t size, int maxSide, FwImage& image, std::string& error);
     // Creates from RGBA8 pixels (top row first). Used for the 1x1 white
     // default texture and by tests.
     bool CreateFromPixels(int width, int height, const uint8_t* rgba);
@@ -35,7 +65,8 @@ public:
     // Model loading: the image file at path, shared with every other caller
     // that asked for the same path or for a file of the same content while
     // the device lives (one decode and upload per image). Null when the file
-    // does not load.
+    // does not load, which is reported on standard error once while the
+    // device lives (FwReportLoadFailure).
     static std::shared_ptr<FwTexture> LoadShared(const std::string& path);
 
     bool IsEmpty() const { return handle_ == 0; }

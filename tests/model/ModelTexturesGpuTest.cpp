@@ -1,7 +1,8 @@
 // Materials with a real (headless) GL device: textures next to the model are
-// decoded, missing ones fall back to the renderer's default texture, and a
-// missing normal texture stays empty.
+// decoded, missing or refused ones (reported once each) fall back to the
+// renderer's default texture, and a missing normal texture stays empty.
 #include <gtest/gtest.h>
+#include <stb_image_write.h>
 
 #include "framework/model/FwModel.h"
 #include "framework/platform/FwEglContext.h"
@@ -30,21 +31,31 @@ protected:
 }  // namespace
 
 TEST_F(ModelTexturesGpu, TexturesNextToTheModelLoadMissingOnesFallBack) {
-    WriteFile(dir_.File("wood.bmp"), TinyBmp());
-    WriteFile(dir_.File("wood_n.bmp"), TinyBmp());
+    const uint8_t texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+    ASSERT_NE(stbi_write_png(dir_.File("wood.png").c_str(), 2, 2, 4, texels, 8), 0);
+    ASSERT_NE(stbi_write_png(dir_.File("wood_n.png").c_str(), 2, 2, 4, texels, 8), 0);
+    WriteFile(dir_.File("bark.png"), TinyBmp());  // a BMP behind a PNG name: refused
     GltfBuilder b;
-    b.Doc()["images"] = json::array({{{"uri", "wood.bmp"}}, {{"uri", "gone.png"}}, {{"uri", "wood_n.bmp"}}});
-    b.Doc()["textures"] = json::array({{{"source", 0}}, {{"source", 1}}, {{"source", 2}}});
+    b.Doc()["images"] =
+        json::array({{{"uri", "wood.png"}}, {{"uri", "gone.png"}}, {{"uri", "wood_n.png"}}, {{"uri", "bark.png"}}});
+    b.Doc()["textures"] = json::array({{{"source", 0}}, {{"source", 1}}, {{"source", 2}}, {{"source", 3}}});
     b.Doc()["materials"] = json::array({
         {{"pbrMetallicRoughness", {{"baseColorTexture", {{"index", 0}}}, {"metallicRoughnessTexture", {{"index", 1}}}}},
-         {"normalTexture", {{"index", 2}}}},
+         {"normalTexture", {{"index", 2}}},
+         {"emissiveTexture", {{"index", 3}}}},
         {{"normalTexture", {{"index", 1}}}},
     });
     WriteFile(dir_.File("crate.gltf"), b.ToText());
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     FwModel model;
     const bool loaded = model.Load(dir_.File("crate.gltf"));
-    testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    // Each image that does not load is reported once, however many
+    // materials name it.
+    EXPECT_EQ(err,
+              "cannot load " + dir_.File("gone.png") +
+                  ": cannot open the file (no such file) (the material goes without this image)\n"
+                  "cannot load " + dir_.File("bark.png") + ": not a PNG file (the material goes without this image)\n");
     ASSERT_TRUE(loaded);
     ASSERT_EQ(model.Materials().size(), 2u);
     const auto defaultTexture = FwDirect3D::GetInstance().GetDefaultTexture();
@@ -55,9 +66,9 @@ TEST_F(ModelTexturesGpu, TexturesNextToTheModelLoadMissingOnesFallBack) {
     ASSERT_TRUE(first.baseColorTexture);
     EXPECT_NE(first.baseColorTexture, defaultTexture);
     EXPECT_EQ(first.baseColorTexture->Width(), 2);
-    EXPECT_EQ(first.baseColorTexture->Path(), dir_.File("wood.bmp"));
+    EXPECT_EQ(first.baseColorTexture->Path(), dir_.File("wood.png"));
     EXPECT_EQ(first.metallicRoughnessTexture, defaultTexture);  // gone.png
-    EXPECT_EQ(first.emissiveTexture, defaultTexture);           // none
+    EXPECT_EQ(first.emissiveTexture, defaultTexture);           // bark.png
     EXPECT_FALSE(first.normalTexture->IsEmpty());
 
     const FwModelMaterial& second = model.Materials()[1];

@@ -3,8 +3,12 @@
 // request. Each test runs inside its own temporary working directory holding
 // a small Data/ tree it writes itself.
 #include <gtest/gtest.h>
+#include <stb_image_write.h>
 
 #include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "framework/FwTrace.h"
 #include "framework/audio/FwAudio.h"
@@ -38,7 +42,9 @@ protected:
         audiotest::WriteBytes("Data/Model/Tri.gltf", std::vector<uint8_t>(gltf.begin(), gltf.end()));
         audiotest::WriteBytes("Data/Sound/HookGun/Chain.wav", audiotest::MonoWav(1000, 100));  // 100 ms
         audiotest::WriteBytes("Data/Sound/Determination.wav", audiotest::MonoWav(1000, 300));
-        audiotest::WriteBytes("Data/Texture/TitleScene/Logo.bmp", gltftest::TinyBmp());
+        const uint8_t texels[16] = {255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 255, 255, 255, 255};
+        std::filesystem::create_directories("Data/Texture/TitleScene");
+        stbi_write_png("Data/Texture/TitleScene/Logo.png", 2, 2, 4, texels, 8);
         FwAudioManager::GetInstance().Init(FwCreateVirtualAudioDevice(clock_.Function()));
         factory_.ClearForTests();
     }
@@ -69,9 +75,9 @@ TEST_F(ResourceFactoryTest, ModelsAreLoadedOnceFromTheModelFolder) {
 }
 
 TEST_F(ResourceFactoryTest, MissingModelsAndTexturesAreEmptyCachedObjects) {
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     FwModel* missing = factory_.GetModel("Nope.gltf");
-    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
     ASSERT_NE(missing, nullptr);
     EXPECT_TRUE(missing->Nodes().empty());
     EXPECT_EQ(factory_.GetModel("Nope.gltf"), missing);
@@ -83,9 +89,9 @@ TEST_F(ResourceFactoryTest, MissingModelsAndTexturesAreEmptyCachedObjects) {
     EXPECT_EQ(factory_.GetTexture("Nope.png"), texture);
 
     // Keys compare as byte strings: a different letter case is another entry.
-    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
     FwModel* otherCase = factory_.GetModel("tri.gltf");
-    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
     EXPECT_NE(otherCase, factory_.GetModel("Tri.gltf"));
     // A model and a texture of the same name live in different folders.
     EXPECT_NE(static_cast<void*>(factory_.GetTexture("Tri.gltf")), static_cast<void*>(factory_.GetModel("Tri.gltf")));
@@ -153,14 +159,51 @@ TEST_F(ResourceFactoryTest, TexturesAreDecodedOnceWithADevice) {
     std::string error;
     if (!FwCreateHeadlessGLContext(64, 64, error)) GTEST_SKIP() << "no GL context: " << error;
     ASSERT_TRUE(FwDirect3D::GetInstance().Init(64, 64, false, error)) << error;
-    FwTexture* logo = factory_.GetTexture("TitleScene/Logo.bmp");
+    FwTexture* logo = factory_.GetTexture("TitleScene/Logo.png");
     ASSERT_FALSE(logo->IsEmpty());
     EXPECT_EQ(logo->Width(), 2);
-    EXPECT_EQ(logo->Path(), "Data/Texture/TitleScene/Logo.bmp");
-    std::filesystem::remove("Data/Texture/TitleScene/Logo.bmp");
-    EXPECT_EQ(factory_.GetTexture("TitleScene/Logo.bmp"), logo);
+    EXPECT_EQ(logo->Path(), "Data/Texture/TitleScene/Logo.png");
+    std::filesystem::remove("Data/Texture/TitleScene/Logo.png");
+    EXPECT_EQ(factory_.GetTexture("TitleScene/Logo.png"), logo);
     EXPECT_FALSE(logo->IsEmpty());
     factory_.ClearForTests();
     FwDirect3D::GetInstance().Release();
     FwDestroyHeadlessGLContext();
+}
+
+// A file that does not load is reported once, on standard error, naming the
+// file and the reason, however often it is asked for; the empty or silent
+// stand-in follows. Nothing goes to standard output.
+TEST_F(ResourceFactoryTest, FailedFilesAreReportedOnceOnStandardError) {
+    std::string error;
+    if (!FwCreateHeadlessGLContext(64, 64, error)) GTEST_SKIP() << "no GL context: " << error;
+    ASSERT_TRUE(FwDirect3D::GetInstance().Init(64, 64, false, error)) << error;
+    audiotest::WriteBytes("Data/Texture/Jpeg.png", {0xff, 0xd8, 0xff, 0xc4, 0x00, 0x13, 0x13});
+    audiotest::WriteBytes("Data/Sound/Broken.wav", {'R', 'I', 'F', 'F', 1, 2, 3});
+    audiotest::WriteBytes("Data/Model/Broken.gltf", {'{', '"', 'a'});
+
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    for (int request = 0; request < 2; ++request) {
+        EXPECT_TRUE(factory_.GetTexture("Jpeg.png")->IsEmpty());
+        EXPECT_TRUE(factory_.GetTexture("Gone.png")->IsEmpty());
+        EXPECT_TRUE(factory_.GetModel("Broken.gltf")->Nodes().empty());
+        ExpectSilent(factory_.GetSound("Broken.wav", 1.0f, false));
+    }
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    factory_.ClearForTests();
+    FwDirect3D::GetInstance().Release();
+    FwDestroyHeadlessGLContext();
+
+    std::vector<std::string> lines;
+    std::istringstream in(err);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u) << err;
+    EXPECT_EQ(lines[0], "cannot load Data/Texture/Jpeg.png: not a PNG file (an empty texture stands in)");
+    EXPECT_EQ(lines[1], "cannot load Data/Texture/Gone.png: cannot open the file (no such file) (an empty texture stands in)");
+    EXPECT_EQ(lines[2].rfind("cannot load Data/Model/Broken.gltf: ", 0), 0u) << lines[2];
+    EXPECT_NE(lines[2].find("(an empty model stands in)"), std::string::npos) << lines[2];
+    EXPECT_EQ(lines[3].rfind("cannot load Data/Sound/Broken.wav: not a readable WAV file", 0), 0u) << lines[3];
+    EXPECT_NE(lines[3].find("(it plays silent)"), std::string::npos) << lines[3];
 }
