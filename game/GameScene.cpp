@@ -8,6 +8,7 @@
 #include "app/TitleScene.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/collision/FwCollision.h"
+#include "framework/model/FwModel.h"
 #include "framework/platform/FwPlatform.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
@@ -39,6 +40,15 @@ const Vector3 kUp(0.0f, 1.0f, 0.0f);
 const Vector3 kDown(0.0f, -1.0f, 0.0f);
 
 bool IsZero(const Vector3& v) { return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f; }
+
+// Why the stage mesh cannot be played on (empty when it can): the floor and
+// walls the player stands on and hits; without a triangle of it the player
+// would fall forever.
+std::string StageMeshError(const FwModel& mesh) {
+    if (!mesh.LoadError().empty()) return mesh.LoadError();
+    if (mesh.TriangleCount() == 0) return mesh.Path() + ": the stage mesh holds no triangles";
+    return {};
+}
 
 void DrawCaptionSprite(FwShaderManager& shaders, const FwTexture* tex, const Matrix& world, float w, float h) {
     if (!tex || tex->IsEmpty()) return;
@@ -75,14 +85,16 @@ GameScene::GameScene(int stage) : stageNumber_(stage) {
     stage_ = std::make_shared<Stage>(stageNumber_);
 
     StageFileResult file = LoadStageFile(StageFilePath(stageNumber_));
-    if (file.Ok()) {
+    const std::string meshError = StageMeshError(*stage_->GetModel());
+    if (file.Ok() && meshError.empty()) {
         BuildFromLayout(*file.layout);
     } else {
         // A broken stage is never half built: report it and leave for the
         // title in the first frame.
         layoutFailed_ = true;
-        std::string text = file.error.ToString();
-        FwGetPlatform().MessageBox(text, "Gilded Vault: stage file error", FwMessageIcon::Error);
+        std::string text = file.Ok() ? meshError : file.error.ToString();
+        FwGetPlatform().MessageBox(text, file.Ok() ? "Gilded Vault: stage mesh error" : "Gilded Vault: stage file error",
+                                   FwMessageIcon::Error);
     }
 
     hookEffects_ = std::make_shared<HookEffectManager>();

@@ -184,6 +184,7 @@ void FwMesh::Release() {
 
 bool FwModel::Load(const std::string& path) {
     Clear();
+    path_ = path;
     const std::string directory = DirectoryOf(path);
     std::string reason;
     std::shared_ptr<FwGLTFModel> gltf = FwLoadGLTFModel(path, &reason);
@@ -214,6 +215,7 @@ void FwModel::Clear() {
     nodes_.clear();
     meshNodes_.clear();
     loadError_.clear();
+    path_.clear();
 }
 
 size_t FwModel::TriangleCount() const {

@@ -111,6 +111,9 @@ public:
     // Game scene, after a failed stage mesh: "<path>: <reason>" of the last
     // failed Load; empty after a success or Clear.
     const std::string& LoadError() const { return loadError_; }
+    // Game scene, naming the stage mesh: the file of the last Load, loaded
+    // or not; empty after Clear or for a model built in code.
+    const std::string& Path() const { return path_; }
     // Game scene, checking the stage mesh: triangles over every node's mesh.
     size_t TriangleCount() const;
     void Clear();
@@ -128,4 +131,5 @@ private:
     std::vector<FwModelNode> meshNodes_;
     std::vector<FwModelMaterial> materials_;
     std::string loadError_;
+    std::string path_;
 };

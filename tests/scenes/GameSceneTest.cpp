@@ -76,3 +76,50 @@ TEST_F(GameSceneTest, BrokenStageFileIsReportedAndReturnsToTheTitle) {
     RunFrames(2);
     EXPECT_STREQ(manager.Current()->KindName(), "title");
 }
+
+// A stage mesh that does not load, or loads without a triangle to stand on,
+// is refused like a broken stage file: one message naming the file, then
+// the title, never a half-built stage with the player falling forever.
+TEST_F(GameSceneTest, StageMeshMissingBrokenOrEmptyIsReportedAndReturnsToTheTitle) {
+    const std::string noTriangles = R"({"asset":{"version":"2.0"},"nodes":[{"name":"empty"}],"scenes":[{"nodes":[0]}]})";
+    struct Case {
+        const char* what;
+        const char* contents;  // null: no file at all
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"missing", nullptr, "cannot open the file"},
+        {"broken", "{\"asset\":", "Stage_2.gltf: "},
+        {"without triangles", noTriangles.c_str(), "the stage mesh holds no triangles"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir scratch("gv_scenes_mesh");
+        ASSERT_FALSE(scratch.path.empty());
+        std::filesystem::copy("Data", scratch.path / "Data", std::filesystem::copy_options::recursive);
+        const std::filesystem::path mesh = scratch.path / "Data" / "Model" / "GameScene" / "Stage" / "Stage_2.gltf";
+        std::filesystem::remove(mesh);
+        if (c.contents) std::ofstream(mesh) << c.contents;
+        struct RootGuard {
+            ~RootGuard() { FwDataRoot::Set(""); }
+        } restoreRoot;
+        FwDataRoot::Set((scratch.path / "Data").string());
+        platform_.messages.clear();
+
+        SceneManager& manager = SceneManager::GetInstance();
+        testing::internal::CaptureStderr();
+        manager.ChangeScene(new GameScene(2));
+        const std::string err = testing::internal::GetCapturedStderr();
+        ASSERT_EQ(platform_.messages.size(), 1u);
+        const std::string& message = platform_.messages[0];
+        EXPECT_EQ(message.rfind("Gilded Vault: stage mesh error: " + mesh.string(), 0), 0u) << message;
+        EXPECT_NE(message.find(c.reason), std::string::npos) << message;
+        RunFrames(2);
+        EXPECT_STREQ(manager.Current()->KindName(), "title");
+        // The loader's own report names the file too, unless the file loaded.
+        if (std::string(c.what) != "without triangles") {
+            EXPECT_NE(err.find("cannot load " + mesh.string()), std::string::npos) << err;
+        }
+        SceneManager::GetInstance().Clear();
+    }
+}

@@ -40,10 +40,19 @@ void WriteWav(const fs::path& path, uint32_t lengthMs) {
     for (uint32_t i = 0; i < frames; ++i) PutLe(out, (i / 20) % 2 ? 0x0400 : 0xFC00, 2);
 }
 
+// A stage mesh of one floor square, 1000 across at height 0 (two triangles,
+// buffer embedded): a game scene refuses a stage without triangles.
+constexpr const char* kFloorGltf = R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],
+"nodes":[{"mesh":0}],"meshes":[{"primitives":[{"attributes":{"POSITION":0},"indices":1}]}],
+"buffers":[{"byteLength":60,"uri":"data:application/octet-stream;base64,AAD6wwAAAAAAAPrDAAD6QwAAAAAAAPrDAAD6QwAAAAAAAPpDAAD6wwAAAAAAAPpDAAACAAEAAAADAAIA"}],
+"bufferViews":[{"buffer":0,"byteOffset":0,"byteLength":48},{"buffer":0,"byteOffset":48,"byteLength":12}],
+"accessors":[{"bufferView":0,"componentType":5126,"count":4,"type":"VEC3","min":[-500,0,-500],"max":[500,0,500]},
+{"bufferView":1,"componentType":5123,"count":6,"type":"SCALAR"}]})";
+
 // Runs the tests inside a scratch folder holding Data/Sound, so the resource
 // factory (which resolves "Data/..." against the working directory) finds
-// the music and the confirm sound; textures and models stay missing and
-// come back empty.
+// the music and the confirm sound, and the floor as both stage meshes; the
+// other models and the textures stay missing and come back empty.
 class SceneEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
@@ -54,9 +63,12 @@ public:
         WriteWav(root_ / "Data" / "Sound" / "Determination.wav", 500);
         // Empty stages (no objects, a showcase far ahead) so game scenes build.
         fs::create_directories(root_ / "Data" / "CoordinateFile");
+        fs::create_directories(root_ / "Data" / "Model" / "GameScene" / "Stage");
         for (int stage = 1; stage <= 2; ++stage) {
-            std::ofstream(root_ / "Data" / "CoordinateFile" / ("Stage_" + std::to_string(stage) + ".txt"))
+            const std::string number = std::to_string(stage);
+            std::ofstream(root_ / "Data" / "CoordinateFile" / ("Stage_" + number + ".txt"))
                 << "0\n0\n0\n0\n0\n0\n0.0,0.0,80.0\n";
+            std::ofstream(root_ / "Data" / "Model" / "GameScene" / "Stage" / ("Stage_" + number + ".gltf")) << kFloorGltf;
         }
         previous_ = fs::current_path();
         fs::current_path(root_);
