@@ -45,7 +45,13 @@ bool Application::Init(int width, int height) {
         platform.MessageBox(errorText, "Direct3D初期化失敗", FwMessageIcon::Error);
         return false;
     }
-    FwShaderManager::GetInstance().Init();  // result deliberately ignored
+    // A shader that does not build would leave the game drawing nothing:
+    // start-up stops with the shader's name and the compiler's log.
+    std::string shaderText;
+    if (!FwShaderManager::GetInstance().Init(&shaderText)) {
+        platform.MessageBox(shaderText, "シェーダー初期化失敗", FwMessageIcon::Error);
+        return false;
+    }
     if (!FwAudioManager::GetInstance().Init()) {
         // The text is the (empty) error text of the graphics step.
         platform.MessageBox(errorText, "サウンド初期化失敗", FwMessageIcon::Error);

@@ -23,7 +23,7 @@ public:
     // failure has then been reported in a message box.
     bool Run();
     // Run, once: window, graphics device, shaders, audio. The first failing
-    // step is reported and ends start-up with false.
+    // step is reported in a message box and ends start-up with false.
     bool Init(int width, int height);
 
     // Harness, before Run: the first scene (default: the title scene).

@@ -134,9 +134,10 @@ int main(int argc, char** argv) {
     platform.SetFullscreen(options.fullscreen);
     FwSetPlatform(&platform);
     FwDirect3D::GetInstance().SetRenderScale(options.renderScale);
-    Application::GetInstance().Run();
+    const bool started = Application::GetInstance().Run();
     FwSetPlatform(nullptr);
-    // Start-up failures were reported in a message box; the exit code is 0
-    // either way.
-    return kExitOk;
+    // A failed start-up (no display, no OpenGL 4.5 device, a shader that does
+    // not build) was reported in a message box; the exit status tells a
+    // launcher or script too.
+    return started ? kExitOk : kExitFailure;
 }

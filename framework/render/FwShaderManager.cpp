@@ -58,7 +58,17 @@ struct SpriteVertex {
 };
 static_assert(sizeof(SpriteVertex) == 20);
 
-GLuint CompileStage(GLenum stage, const std::string& text, const char* name) {
+// A build failure goes into *failures when given (Init: start-up stops and
+// shows it), else to standard error (a variant linked while drawing, which
+// falls back to the general shader).
+void ReportShaderFailure(const std::string& text, std::string* failures) {
+    if (failures)
+        *failures += text;
+    else
+        std::fprintf(stderr, "%s", text.c_str());
+}
+
+GLuint CompileStage(GLenum stage, const std::string& text, const char* name, std::string* failures) {
     GLuint shader = glCreateShader(stage);
     const char* source = text.c_str();
     glShaderSource(shader, 1, &source, nullptr);
@@ -68,15 +78,21 @@ GLuint CompileStage(GLenum stage, const std::string& text, const char* name) {
     if (ok) return shader;
     char log[2048] = {};
     glGetShaderInfoLog(shader, sizeof(log), nullptr, log);
-    std::fprintf(stderr, "shader %s (%s) failed to compile:\n%s\n", name,
-                 stage == GL_VERTEX_SHADER ? "vertex" : "fragment", log);
+    ReportShaderFailure(std::string("shader ") + name + " (" + (stage == GL_VERTEX_SHADER ? "vertex" : "fragment") +
+                            ") failed to compile:\n" + log + "\n",
+                        failures);
     glDeleteShader(shader);
     return 0;
 }
 
-GLuint LinkProgram(const std::string& vertex, const std::string& fragment, const char* name) {
-    GLuint vs = CompileStage(GL_VERTEX_SHADER, vertex, name);
-    GLuint fs = CompileStage(GL_FRAGMENT_SHADER, fragment, name);
+// Tests: the program whose fragment shader is broken on purpose at Init.
+std::string g_brokenProgram;
+
+GLuint LinkProgram(const std::string& vertex, const std::string& fragment, const char* name,
+                   std::string* failures = nullptr) {
+    GLuint vs = CompileStage(GL_VERTEX_SHADER, vertex, name, failures);
+    GLuint fs = CompileStage(GL_FRAGMENT_SHADER, g_brokenProgram == name ? fragment + "\nnot glsl;\n" : fragment, name,
+                             failures);
     GLuint program = 0;
     if (vs && fs) {
         program = glCreateProgram();
@@ -88,7 +104,7 @@ GLuint LinkProgram(const std::string& vertex, const std::string& fragment, const
         if (!ok) {
             char log[2048] = {};
             glGetProgramInfoLog(program, sizeof(log), nullptr, log);
-            std::fprintf(stderr, "shader %s failed to link:\n%s\n", name, log);
+            ReportShaderFailure(std::string("shader ") + name + " failed to link:\n" + log + "\n", failures);
             glDeleteProgram(program);
             program = 0;
         }
@@ -386,7 +402,9 @@ FwShaderManager& FwShaderManager::GetInstance() {
 FwShaderManager::FwShaderManager() : impl_(std::make_unique<Impl>()) {}
 FwShaderManager::~FwShaderManager() = default;
 
-bool FwShaderManager::Init() {
+void FwShaderManager::BreakProgramForTests(const std::string& name) { g_brokenProgram = name; }
+
+bool FwShaderManager::Init(std::string* errorText) {
     Release();
     Impl& s = *impl_;
     FwDirect3D& device = Device();
@@ -394,13 +412,26 @@ bool FwShaderManager::Init() {
         s.camera.data.g_mP = MatrixPerspectiveFovLH(60.0f * kDegToRad,
                                                     static_cast<float>(device.Width()) / device.Height(), 0.01f,
                                                     1000.0f);
-    if (!device.IsReady()) return false;
+    std::string failures;
+    auto fail = [&failures, errorText]() {
+        if (errorText)
+            *errorText = failures;
+        else
+            std::fprintf(stderr, "%s", failures.c_str());
+        return false;
+    };
+    if (!device.IsReady()) {
+        failures = "no graphics device\n";
+        return fail();
+    }
 
-    s.modelProgram = LinkProgram(FwShaders::ModelVertex(), FwShaders::ModelFragment(), "model");
-    s.effectProgram = LinkProgram(FwShaders::EffectVertex(), FwShaders::EffectFragment(), "effect");
-    s.spriteProgram = LinkProgram(FwShaders::SpriteVertex(), FwShaders::SpriteFragment(), "sprite");
-    s.depthProgram = LinkProgram(FwShaders::ModelVertex(), FwShaders::ModelDepthFragment(), "model depth");
-    bool ok = s.modelProgram && s.effectProgram && s.spriteProgram;
+    s.modelProgram = LinkProgram(FwShaders::ModelVertex(), FwShaders::ModelFragment(), "model", &failures);
+    s.effectProgram = LinkProgram(FwShaders::EffectVertex(), FwShaders::EffectFragment(), "effect", &failures);
+    s.spriteProgram = LinkProgram(FwShaders::SpriteVertex(), FwShaders::SpriteFragment(), "sprite", &failures);
+    s.depthProgram =
+        LinkProgram(FwShaders::ModelVertex(), FwShaders::ModelDepthFragment(), "model depth", &failures);
+    if (!failures.empty()) return fail();
+    bool ok = true;
     ok = s.object.Create(FwBlockBinding::Object) && ok;
     ok = s.material.Create(FwBlockBinding::Material) && ok;
     ok = s.perObject.Create(FwBlockBinding::PerObject) && ok;
@@ -415,13 +446,16 @@ bool FwShaderManager::Init() {
     s.spriteRasterizer = device.CreateRasterizerState(FwCullMode::None, FwFillMode::Solid, true, false);
     s.opaqueBlend = device.CreateBlendState(0);
     ok = ok && s.pointWrap && s.linearWrap && s.spriteDepth && s.spriteRasterizer;
+    if (!ok) {
+        failures = "the shaders' constant buffers or states could not be created\n";
+        return fail();
+    }
 
     std::string report;
-    if (ok && !VerifyBlockLayouts(report)) {
-        std::fprintf(stderr, "uniform block layout mismatch:\n%s", report.c_str());
-        ok = false;
+    if (!VerifyBlockLayouts(report)) {
+        failures = "uniform block layout mismatch:\n" + report;
+        return fail();
     }
-    if (!ok) return false;
     s.BindSharedBlocks();
     return true;
 }

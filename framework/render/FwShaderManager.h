@@ -31,8 +31,15 @@ class FwShaderManager {
 public:
     static FwShaderManager& GetInstance();
 
-    // Application::Init after FwDirect3D::Init (result ignored by start-up).
-    bool Init();
+    // Application::Init after FwDirect3D::Init: builds the programs, blocks
+    // and states. False when any shader does not compile or link (start-up
+    // then stops): errorText, when given, receives every failing shader's
+    // name and the compiler's log, else they go to standard error.
+    bool Init(std::string* errorText = nullptr);
+    // Tests: the named program ("model", "effect", "sprite", "model depth")
+    // gets a fragment shader that does not compile at the next Init, to check
+    // how start-up reports it; "" builds every program as written.
+    static void BreakProgramForTests(const std::string& name);
     // Application shutdown, before FwDirect3D::Release.
     void Release();
 

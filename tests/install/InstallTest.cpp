@@ -224,6 +224,13 @@ TEST_F(Installed, InstalledProgramsRunFromAnUnrelatedFolder) {
                          elsewhere, elsewhere / "m.log");
     EXPECT_EQ(harness.code, 1) << harness.output;
     EXPECT_NE(harness.output.find(missing), std::string::npos) << harness.output;
+
+    // Content found but no display to open the window on: the window's
+    // message, then exit 1, so a launcher or script sees the failed start.
+    Result noDisplay = RunIn("SDL_VIDEODRIVER=dummy SDL_AUDIODRIVER=dummy " + Quote((prefix_ / "bin/gilded-vault").string()),
+                             elsewhere, elsewhere / "d.log");
+    EXPECT_EQ(noDisplay.code, 1) << noDisplay.output;
+    EXPECT_NE(noDisplay.output.find("ウィンドウ作成に失敗"), std::string::npos) << noDisplay.output;
 }
 
 // The installed tree moved somewhere else as a whole (an unpacked archive,
