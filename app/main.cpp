@@ -40,6 +40,8 @@ constexpr const char* kUsage =
     "                 directory, then beside the executable, then in the installed location\n"
     "  --record FILE  write what you do, frame by frame, to FILE as an input script that\n"
     "                 gilded_vault_harness --input FILE replays (attach it to a bug report)\n"
+    "  --verbose      also show the sound libraries' own messages at start-up (without a\n"
+    "                 sound device the game otherwise says so in one line and runs silent)\n"
     "  --version      print the version and exit\n"
     "  --help         show this text and exit\n"
     "Controls: mouse looks, W A S D walk, Space jumps, left button shoots and reels the hook,\n"
@@ -54,6 +56,7 @@ struct GameOptions {
     std::string recordFile;
     bool help = false;
     bool version = false;
+    bool verbose = false;
 };
 
 // False with a message in error for an unknown option or a missing value.
@@ -66,6 +69,8 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& options
             options.version = true;
         } else if (name == "--fullscreen") {
             options.fullscreen = true;
+        } else if (name == "--verbose") {
+            options.verbose = true;
         } else if (name == "--render-scale") {
             char* end = nullptr;
             const float scale = i + 1 < args.size() ? std::strtof(args[i + 1].c_str(), &end) : 0.0f;
@@ -132,6 +137,7 @@ int main(int argc, char** argv) {
     }
     platform.SetAppId(GV_APP_ID);
     platform.SetFullscreen(options.fullscreen);
+    platform.SetVerbose(options.verbose);
     FwSetPlatform(&platform);
     FwDirect3D::GetInstance().SetRenderScale(options.renderScale);
     const bool started = Application::GetInstance().Run();

@@ -61,7 +61,11 @@ public:
     virtual void Update() = 0;
 };
 
-// Real device through OpenAL Soft; null when no output device can be opened.
-std::unique_ptr<FwAudioDevice> FwCreateOpenALDevice();
+// FwSdlPlatform::OpenAudioDevice: the real device through OpenAL Soft; null
+// when no output device can be opened, which is reported in one line on
+// standard error ("no sound device, running silent"). The sound libraries'
+// own messages while the device opens (ALSA and OpenAL errors without a sound
+// card) go to standard error only with libraryMessages.
+std::unique_ptr<FwAudioDevice> FwCreateOpenALDevice(bool libraryMessages = false);
 // Virtual device driven by clockMs (the harness's virtual clock).
 std::unique_ptr<FwAudioDevice> FwCreateVirtualAudioDevice(std::function<uint32_t()> clockMs);

@@ -5,6 +5,9 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <utility>
 
@@ -144,6 +147,33 @@ private:
     std::shared_ptr<AlContext> context_;
 };
 
+// Standard error silenced while it lives, unless the sound libraries' own
+// messages were asked for: without a sound card, ALSA and OpenAL Soft print
+// a dozen lines of configuration and backend errors while the device is
+// opened. Only the opening is wrapped; the file descriptor is restored after.
+class QuietStandardError {
+public:
+    explicit QuietStandardError(bool quiet) {
+        if (!quiet) return;
+        std::fflush(stderr);
+        saved_ = ::dup(STDERR_FILENO);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && null >= 0) ::dup2(null, STDERR_FILENO);
+        if (null >= 0) ::close(null);
+    }
+    ~QuietStandardError() {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        ::dup2(saved_, STDERR_FILENO);
+        ::close(saved_);
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int saved_ = -1;
+};
+
 int MaxSources(ALCdevice* device) {
     ALCint mono = 0, stereo = 0;
     alcGetIntegerv(device, ALC_MONO_SOURCES, 1, &mono);
@@ -154,16 +184,18 @@ int MaxSources(ALCdevice* device) {
 
 }  // namespace
 
-std::unique_ptr<FwAudioDevice> FwCreateOpenALDevice() {
-    ALCdevice* device = alcOpenDevice(nullptr);
-    if (!device) {
-        std::fprintf(stderr, "OpenAL: no output device could be opened\n");
-        return nullptr;
+std::unique_ptr<FwAudioDevice> FwCreateOpenALDevice(bool libraryMessages) {
+    ALCdevice* device = nullptr;
+    ALCcontext* context = nullptr;
+    {
+        QuietStandardError quiet(!libraryMessages);
+        device = alcOpenDevice(nullptr);
+        context = device ? alcCreateContext(device, nullptr) : nullptr;
+        if (device && !context) alcCloseDevice(device);
     }
-    ALCcontext* context = alcCreateContext(device, nullptr);
     if (!context) {
-        std::fprintf(stderr, "OpenAL: cannot create a context\n");
-        alcCloseDevice(device);
+        std::fprintf(stderr, "no sound device, running silent%s\n",
+                     libraryMessages ? "" : " (--verbose shows the sound libraries' messages)");
         return nullptr;
     }
     alcMakeContextCurrent(context);

@@ -416,4 +416,4 @@ uint32_t FwSdlPlatform::TimeMs() const { return SDL_GetTicks(); }
 
 void FwSdlPlatform::SleepMs(uint32_t ms) { SDL_Delay(ms); }
 
-std::unique_ptr<FwAudioDevice> FwSdlPlatform::OpenAudioDevice() { return FwCreateOpenALDevice(); }
+std::unique_ptr<FwAudioDevice> FwSdlPlatform::OpenAudioDevice() { return FwCreateOpenALDevice(verbose_); }

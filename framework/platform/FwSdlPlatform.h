@@ -69,6 +69,10 @@ public:
     // Alt+Enter / F11 keys while playing: desktop fullscreen on or off.
     void SetFullscreen(bool fullscreen);
     bool IsFullscreen() const { return fullscreen_; }
+    // Program entry (--verbose), before Application::Run: the sound libraries'
+    // own messages while the audio device opens go to standard error too
+    // (by default only the game's one line when there is no sound device).
+    void SetVerbose(bool verbose) { verbose_ = verbose; }
     // Tests: how many game controllers are open.
     int ControllerCount() const { return static_cast<int>(controllers_.size()); }
 
@@ -113,6 +117,7 @@ private:
     int frameWidth_ = 0;  // the client size the game renders (CreateGameWindow)
     int frameHeight_ = 0;
     bool fullscreen_ = false;
+    bool verbose_ = false;
     std::string appId_;
     void* glContext_ = nullptr;  // SDL_GLContext
     bool alive_ = false;

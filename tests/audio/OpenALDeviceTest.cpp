@@ -2,9 +2,12 @@
 // the test needs no sound card: the mixer still runs in real time, so source
 // states, gain and looping behave as on a real device.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <thread>
 
 #include "framework/audio/FwAudio.h"
@@ -120,4 +123,35 @@ TEST(OpenALDevice, ManagerInstancesOverOpenAL) {
     EXPECT_EQ(manager.PlayingCount(), 0u);
     hog.clear();
     manager.Release();
+}
+
+namespace {
+
+// In a process of its own (OpenAL Soft reads its configuration once): opens
+// the device through an OpenAL configuration that names an ALSA device that
+// does not exist, as on a machine without a sound card, and ends the process
+// with 0 when no device came back.
+void OpenWithoutASoundDevice(bool libraryMessages) {
+    const std::string conf = testing::TempDir() + "gv_no_sound_device_" + std::to_string(::getpid()) + ".conf";
+    std::FILE* file = std::fopen(conf.c_str(), "w");
+    if (!file) std::exit(2);
+    std::fputs("[general]\ndrivers = alsa\n[alsa]\ndevice = gv-no-such-device\n", file);
+    std::fclose(file);
+    ::unsetenv("ALSOFT_DRIVERS");
+    ::setenv("ALSOFT_CONF", conf.c_str(), 1);
+    const bool opened = FwCreateOpenALDevice(libraryMessages) != nullptr;
+    std::remove(conf.c_str());
+    std::exit(opened ? 1 : 0);
+}
+
+}  // namespace
+
+// Without a sound device the game says so in one line of its own and runs
+// silent; the sound libraries' own lines (ALSA's configuration errors,
+// OpenAL's backend errors) appear only when asked for (--verbose).
+TEST(OpenALDeviceDeathTest, WithoutADeviceOneLineOfOursUnlessVerbose) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(OpenWithoutASoundDevice(false), testing::ExitedWithCode(0),
+                "^no sound device, running silent \\(--verbose shows the sound libraries' messages\\)\n$");
+    EXPECT_EXIT(OpenWithoutASoundDevice(true), testing::ExitedWithCode(0), ".+\nno sound device, running silent\n$");
 }
