@@ -45,13 +45,20 @@ uint32_t ReadU32LE(const uint8_t* p) {
 }
 
 // SDL allocates a chunk's declared length before it reads the chunk, so a
-// few bytes declaring gigabytes would make it take them: every chunk up to
-// and including the sample data must fit in the file. A file that is not
-// RIFF/WAVE at all is left to SDL's own message.
+// few bytes declaring gigabytes would make it take them: every chunk SDL
+// reads (up to the first format and data chunks, in whichever order) must
+// fit in the file. SDL also takes a file that starts at "WAVE" without the
+// RIFF header. Anything else is left to SDL's own message.
 bool ChunksFitTheFile(const uint8_t* bytes, size_t size, std::string& error) {
-    if (size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0) return true;
-    size_t offset = 12;
-    while (size - offset >= 8) {
+    size_t offset = 0;
+    if (size >= 12 && std::memcmp(bytes, "RIFF", 4) == 0 && std::memcmp(bytes + 8, "WAVE", 4) == 0)
+        offset = 12;
+    else if (size >= 4 && std::memcmp(bytes, "WAVE", 4) == 0)
+        offset = 4;
+    else
+        return true;
+    bool format = false, data = false;
+    while (size - offset >= 8 && !(format && data)) {
         const uint32_t length = ReadU32LE(bytes + offset + 4);
         if (length > size - offset - 8) {
             std::string id(reinterpret_cast<const char*>(bytes + offset), 4);
@@ -60,7 +67,8 @@ bool ChunksFitTheFile(const uint8_t* bytes, size_t size, std::string& error) {
             error = "the '" + id + "' chunk runs past the end of the file (truncated or damaged)";
             return false;
         }
-        if (std::memcmp(bytes + offset, "data", 4) == 0) break;
+        format = format || std::memcmp(bytes + offset, "fmt ", 4) == 0;
+        data = data || std::memcmp(bytes + offset, "data", 4) == 0;
         const size_t next = size_t(length) + (length & 1u) + 8;  // chunks are padded to even lengths
         if (next > size - offset) break;
         offset += next;

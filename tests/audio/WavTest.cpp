@@ -118,6 +118,13 @@ TEST(Wav, ChunksLongerThanTheFileAreRefusedUnallocated) {
     std::string error;
     EXPECT_FALSE(Load(dir.File("fmt.wav"), pcm, error));
     EXPECT_EQ(error, "the 'fmt ' chunk runs past the end of the file (truncated or damaged)");
+
+    // SDL also reads a file that starts at "WAVE", without the RIFF header:
+    // the same rule holds there.
+    std::vector<uint8_t> bare(wav.begin() + 8, wav.end());
+    WriteBytes(dir.File("bare.wav"), bare);
+    EXPECT_FALSE(Load(dir.File("bare.wav"), pcm, error));
+    EXPECT_EQ(error, "the 'data' chunk runs past the end of the file (truncated or damaged)");
 }
 
 // Only a regular file of bounded size is read: a pipe in the sound's place
