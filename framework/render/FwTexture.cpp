@@ -76,6 +76,11 @@ bool CheckPngData(const uint8_t* bytes, size_t size, std::string& error) {
             error = "damaged PNG file (a chunk runs past the end of the file)";
             return false;
         }
+        if (std::memcmp(type, "IDAT", 4) == 0 && length == 0 && compressed.empty()) {
+            // stb_image copies it into a buffer it has not made yet (a null pointer).
+            error = "damaged PNG file (an empty first pixel data chunk)";
+            return false;
+        }
         if (std::memcmp(type, "IHDR", 4) == 0 && length == 13 && !header) header = type + 4;
         if (std::memcmp(type, "IDAT", 4) == 0) compressed.insert(compressed.end(), type + 4, type + 4 + length);
         if (std::memcmp(type, "CgBI", 4) == 0) noZlibHeader = true;

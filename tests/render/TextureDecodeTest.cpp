@@ -139,6 +139,10 @@ TEST(TextureDecode, PixelDataMustFitTheFileAndTheImage) {
     EXPECT_FALSE(Decode(ReadBytes(folder / "zlib-bomb-1x1-inflates-64mb.png"), FwTexture::kMaxImageSide, image, error));
     EXPECT_EQ(error, "damaged PNG file (the pixel data is corrupt or larger than the image)");
     EXPECT_FALSE(image.rgba);
+    // Found by fuzzing: an empty first pixel data chunk, which the decoder
+    // copied into a buffer it had not made yet.
+    EXPECT_FALSE(Decode(ReadBytes(folder / "empty-first-idat-chunk.png"), FwTexture::kMaxImageSide, image, error));
+    EXPECT_EQ(error, "damaged PNG file (an empty first pixel data chunk)");
 
     // An interlaced image passes the same check (seven passes of rows).
     std::vector<uint8_t> interlaced = ReadBytes(std::filesystem::path(GV_SOURCE_DIR) /
