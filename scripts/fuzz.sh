@@ -46,7 +46,9 @@ if ! command -v clang++ >/dev/null; then
   exit 2
 fi
 
-cmake -S . -B "$build" -DGV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# Warnings stay warnings here: the project is kept free of them with gcc,
+# and clang's set differs from version to version.
+cmake -S . -B "$build" -DGV_FUZZ=ON -DGV_WERROR=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${targets[@]/#/fuzz_}"
 

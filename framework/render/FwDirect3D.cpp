@@ -194,10 +194,11 @@ struct FwDirect3D::Impl {
     }
     void ApplyTargets() {
         FwTexture* color = Physical(targetColor);
-        FwTexture* depth = Physical(targetDepth);
+        FwTexture* depthTarget = Physical(targetDepth);
         redirected = Scaled() && scenePhase && targetColor == backBuffer.get();
         GLuint colorTex = color && color->Format() == FwTextureFormat::RGBA8 ? color->Handle() : 0;
-        GLuint depthTex = depth && depth->Format() == FwTextureFormat::Depth32F ? depth->Handle() : 0;
+        GLuint depthTex =
+            depthTarget && depthTarget->Format() == FwTextureFormat::Depth32F ? depthTarget->Handle() : 0;
         glNamedFramebufferTexture(targetFbo, GL_COLOR_ATTACHMENT0, colorTex, 0);
         glNamedFramebufferTexture(targetFbo, GL_DEPTH_ATTACHMENT, depthTex, 0);
         glNamedFramebufferDrawBuffer(targetFbo, colorTex ? GL_COLOR_ATTACHMENT0 : GL_NONE);

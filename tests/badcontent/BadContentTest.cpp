@@ -271,6 +271,6 @@ TEST(BadContentBaseline, IntactFilesLoadQuietly) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, BadContent, testing::ValuesIn(AllCases()), [](const testing::TestParamInfo<Case>& info) {
-    return std::string(info.param.kind.name) + DamageName(info.param.damage);
+INSTANTIATE_TEST_SUITE_P(Files, BadContent, testing::ValuesIn(AllCases()), [](const testing::TestParamInfo<Case>& test) {
+    return std::string(test.param.kind.name) + DamageName(test.param.damage);
 });

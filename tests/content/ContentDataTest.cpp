@@ -258,9 +258,13 @@ TEST(ContentModels, ModelsHaveTheSizesTheGameAssumes) {
     // nothing of the clock stands in front of the hand (0.45 before the
     // door plane) where the hand turns
     GameMesh clock = LoadGame("GameScene/Gimmick/Door/Clock.gltf");
-    for (const auto& t : clock.tris)
-        for (const auto& p : t.p)
-            if (p[2] < -0.45f) EXPECT_GE(std::hypot(p[0], p[1]), 0.7f);
+    for (const auto& t : clock.tris) {
+        for (const auto& p : t.p) {
+            if (p[2] < -0.45f) {
+                EXPECT_GE(std::hypot(p[0], p[1]), 0.7f);
+            }
+        }
+    }
 
     GameMesh top = LoadGame("GameScene/Gimmick/Button/Button_Off.gltf");
     EXPECT_GT(top.max[1], 0.3f);  // still above the base when pressed 0.3

@@ -59,4 +59,4 @@ TEST_P(FuzzReplay, EverySeedPasses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, FuzzReplay, testing::ValuesIn(gvfuzz::kTargets),
-                         [](const testing::TestParamInfo<gvfuzz::Target>& info) { return std::string(info.param.name); });
+                         [](const testing::TestParamInfo<gvfuzz::Target>& test) { return std::string(test.param.name); });
