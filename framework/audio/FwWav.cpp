@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/audio/FwAudioDevice.h"
+#include "framework/resource/FwContentFile.h"
 
 namespace {
 
@@ -121,27 +122,7 @@ bool FwDecodeWav(const uint8_t* bytes, size_t size, FwPcmData& out, std::string&
 bool FwLoadWav(const std::string& path, FwPcmData& out, std::string& error) {
     // Only a regular file of bounded size is read: a device or pipe in its
     // place could block or never end.
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status)) {
-        error = "cannot open the file (no such file)";
-        return false;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        error = "not a regular file";
-        return false;
-    }
-    const uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > FwWavLimits::kMaxFileBytes) {
-        error = ec ? "cannot read the file size"
-                   : "the file is larger than " + std::to_string(FwWavLimits::kMaxFileBytes) + " bytes";
-        return false;
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    std::ifstream in(path, std::ios::binary);
-    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
-        error = "cannot read the file";
-        return false;
-    }
+    std::vector<uint8_t> bytes;
+    if (!FwReadBoundedFile(path, FwWavLimits::kMaxFileBytes, bytes, error)) return false;
     return FwDecodeWav(bytes.data(), bytes.size(), out, error);
 }

@@ -1,5 +1,7 @@
 #include "framework/model/FwGLTF.h"
 
+#include "framework/resource/FwContentFile.h"
+
 #include <tiny_gltf.h>
 
 #include <algorithm>
@@ -13,44 +15,6 @@ namespace {
 // ---------------------------------------------------------------------------
 // File access
 // ---------------------------------------------------------------------------
-
-// A regular file of at most maxBytes, read whole. Anything else (missing,
-// a folder, a device or pipe that could block or never end, too large) is
-// refused with the reason in error.
-bool ReadBoundedFile(const std::string& path, uint64_t maxBytes, std::vector<unsigned char>& bytes,
-                     std::string& error) {
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (ec || !std::filesystem::exists(status)) {
-        error = "cannot open the file (" + (ec ? ec.message() : std::string("no such file")) + ")";
-        return false;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        error = "not a regular file";
-        return false;
-    }
-    const uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec) {
-        error = "cannot read the file size (" + ec.message() + ")";
-        return false;
-    }
-    if (size > maxBytes) {
-        error = "the file is larger than " + std::to_string(maxBytes) + " bytes";
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = "cannot open the file";
-        return false;
-    }
-    bytes.resize(static_cast<size_t>(size));
-    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<uintmax_t>(file.gcount()) != size) {
-        error = "cannot read the whole file";
-        return false;
-    }
-    return true;
-}
 
 // Folder of the file, with its trailing separator; "./" when there is none.
 std::string DirectoryOf(const std::string& path) {
@@ -84,7 +48,7 @@ std::string KeepPath(const std::string& path, void*) { return path; }
 bool ReadFolderFile(std::vector<unsigned char>* out, std::string* err, const std::string& path, void* user) {
     std::string error = "outside the model's folder";
     if (static_cast<const ModelFolder*>(user)->Admits(path) &&
-        ReadBoundedFile(path, FwGLTFLimits::kMaxFileBytes, *out, error))
+        FwReadBoundedFile(path, FwGLTFLimits::kMaxFileBytes, *out, error))
         return true;
     if (err) *err += error;
     return false;
@@ -675,7 +639,7 @@ std::shared_ptr<FwGLTFModel> FwParseGLTFModel(const std::vector<unsigned char>& 
 std::shared_ptr<FwGLTFModel> FwLoadGLTFModel(const std::string& path, std::string* error) {
     std::vector<unsigned char> bytes;
     std::string reason;
-    if (!ReadBoundedFile(path, FwGLTFLimits::kMaxFileBytes, bytes, reason)) {
+    if (!FwReadBoundedFile(path, FwGLTFLimits::kMaxFileBytes, bytes, reason)) {
         if (error) *error = reason;
         return nullptr;
     }

@@ -1,5 +1,7 @@
 #include "framework/render/FwTexture.h"
 
+#include "framework/resource/FwContentFile.h"
+
 #include <epoxy/gl.h>
 #include <stb_image.h>
 
@@ -122,38 +124,9 @@ bool AllOpaque(const uint8_t* rgba, size_t texels) {
     return true;
 }
 
-// A regular file of at most kMaxImageFileBytes, read whole; anything else
-// (missing, a folder, a device or pipe that could block, too large) is
-// refused with the reason in error.
-bool ReadImageFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(path, ec);
-    if (!std::filesystem::exists(status)) {
-        error = "cannot open the file (no such file)";
-        return false;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        error = "not a regular file";
-        return false;
-    }
-    const uintmax_t size = std::filesystem::file_size(path, ec);
-    if (ec || size > FwTexture::kMaxImageFileBytes) {
-        error = ec ? "cannot read the file size" : "the file is larger than " +
-                                                     std::to_string(FwTexture::kMaxImageFileBytes) + " bytes";
-        return false;
-    }
-    std::ifstream in(path, std::ios::binary);
-    bytes.resize(static_cast<size_t>(size));
-    if (!in || !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
-        error = "cannot read the file";
-        return false;
-    }
-    return true;
-}
-
 // Reads and decodes an image file for this device; false with the reason.
 bool LoadImageFile(const std::string& path, FwImage& image, std::vector<uint8_t>& bytes, std::string& error) {
-    return ReadImageFile(path, bytes, error) &&
+    return FwReadBoundedFile(path, FwTexture::kMaxImageFileBytes, bytes, error) &&
            FwTexture::DecodePng(bytes.data(), bytes.size(), ImageMaxSide(), image, error);
 }
 
@@ -214,7 +187,7 @@ std::shared_ptr<FwTexture> FwTexture::LoadShared(const std::string& path) {
 
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!ReadImageFile(path, bytes, error)) return refuse(error);
+    if (!FwReadBoundedFile(path, FwTexture::kMaxImageFileBytes, bytes, error)) return refuse(error);
     const std::pair<uint64_t, size_t> content{ContentHash(bytes), bytes.size()};
     std::shared_ptr<FwTexture> texture = Lookup(Find(SharedByContent(), content));
     if (!texture) {
