@@ -30,7 +30,6 @@
 
 namespace {
 constexpr float kFar = kFloatMax;
-constexpr int kKeyP = 0x50;
 // Broad-phase radius of a laser's blocking ray: everything within 100 + 15
 // of the beam start may stop the beam.
 constexpr float kLaserRayRadius = 100.0f;
@@ -212,7 +211,7 @@ void GameScene::Update() {
         restartPending_ = true;  // the fade-out starts next frame
     }
 
-    if (FwIsKeyDown(kKeyP)) scenes.ChangeScene(new TitleScene());
+    if (FwIsKeyDown(FwKey::P)) scenes.ChangeScene(new TitleScene());
 }
 
 void GameScene::UpdatePlayer() {

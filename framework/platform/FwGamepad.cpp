@@ -20,10 +20,10 @@ FwGamepadState FwGamepad::Merge(const FwGamepadState& a, const FwGamepadState& b
 
 std::vector<int> FwGamepad::WalkKeys(float x, float y) {
     std::vector<int> keys;
-    if (y < -kWalkThreshold) keys.push_back('W');
-    if (y > kWalkThreshold) keys.push_back('S');
-    if (x < -kWalkThreshold) keys.push_back('A');
-    if (x > kWalkThreshold) keys.push_back('D');
+    if (y < -kWalkThreshold) keys.push_back(FwKey::W);
+    if (y > kWalkThreshold) keys.push_back(FwKey::S);
+    if (x < -kWalkThreshold) keys.push_back(FwKey::A);
+    if (x > kWalkThreshold) keys.push_back(FwKey::D);
     return keys;
 }
 
@@ -40,9 +40,9 @@ void FwGamepad::LookSpeed(float x, float y, float& dx, float& dy) {
 int FwGamepad::KeyForButton(FwPadButton button) {
     switch (button) {
     case FwPadButton::A: return FwKey::Space;
-    case FwPadButton::B: return 'R';
+    case FwPadButton::B: return FwKey::R;
     case FwPadButton::Back:
-    case FwPadButton::Start: return 'P';
+    case FwPadButton::Start: return FwKey::P;
     default: return -1;
     }
 }

@@ -17,8 +17,8 @@ struct TokenKey {
 };
 
 constexpr TokenKey kTokenKeys[] = {
-    {"W", 'W'},   {"A", 'A'},   {"S", 'S'},   {"D", 'D'},
-    {"R", 'R'},   {"P", 'P'},   {"SPACE", FwKey::Space},
+    {"W", FwKey::W},   {"A", FwKey::A},   {"S", FwKey::S},   {"D", FwKey::D},
+    {"R", FwKey::R},   {"P", FwKey::P},   {"SPACE", FwKey::Space},
     {"ESC", FwKey::Escape},     {"LMB", FwKey::LButton},
     {"RMB", FwKey::RButton},
 };

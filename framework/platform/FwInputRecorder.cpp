@@ -15,8 +15,8 @@ struct TokenKey {
 // The keys and buttons the game polls, in the order a line lists them.
 // Escape is not among them: it closes the window before any scene sees it.
 constexpr TokenKey kRecordedKeys[] = {
-    {'W', "W"}, {'A', "A"}, {'S', "S"}, {'D', "D"}, {FwKey::Space, "SPACE"},
-    {'R', "R"}, {'P', "P"}, {FwKey::LButton, "LMB"}, {FwKey::RButton, "RMB"},
+    {FwKey::W, "W"}, {FwKey::A, "A"}, {FwKey::S, "S"}, {FwKey::D, "D"}, {FwKey::Space, "SPACE"},
+    {FwKey::R, "R"}, {FwKey::P, "P"}, {FwKey::LButton, "LMB"}, {FwKey::RButton, "RMB"},
 };
 
 constexpr const char* kSceneEventPrefix = "scene:";

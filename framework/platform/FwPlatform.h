@@ -8,24 +8,17 @@
 //   - FwHeadlessPlatform: the harness (EGL surfaceless Mesa context, scripted
 //     input, virtual clock, virtual audio device). It is our null platform.
 //
-// Input is polled by Windows-style virtual-key codes (FwKey below), the way
-// the game logic was designed: "is the key down now?", no events.
+// Input is polled by virtual-key codes (FwKey.h): "is the key down now?",
+// no events.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class FwAudioDevice;
+#include "framework/platform/FwKey.h"
 
-// Virtual-key codes the game polls. Letters and digits use their ASCII
-// upper-case codes ('W' = 0x57, 'P' = 0x50, ...).
-namespace FwKey {
-constexpr int LButton = 0x01;
-constexpr int RButton = 0x02;
-constexpr int Escape = 0x1B;
-constexpr int Space = 0x20;
-}  // namespace FwKey
+class FwAudioDevice;
 
 struct FwPoint {
     int x = 0;
@@ -61,7 +54,8 @@ public:
     virtual bool GetPresentSize(int& width, int& height) const { return false; }
 
     // Game logic, any time: is the key / mouse button (virtual-key code) held
-    // down right now? (GetAsyncKeyState's high bit.)
+    // down right now? Polled, not evented: a key held through several frames
+    // reads true in each of them.
     virtual bool IsKeyDown(int vk) const = 0;
     // Title scene, player: is the game window the active (focused) window?
     virtual bool IsGameWindowActive() const = 0;

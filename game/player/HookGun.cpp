@@ -12,7 +12,6 @@
 #include "framework/resource/FwResourceFactory.h"
 
 namespace {
-constexpr int kKeyR = 0x52;
 constexpr float kReelArrive = 2.0f;
 constexpr float kMaxTurnDeg = 50.0f;
 
@@ -169,7 +168,7 @@ void HookGun::StepAttached(const Vector3& playerForward, bool playerJumping) {
 
 void HookGun::StepPullingPlayer() {
     playerPull_ = Normalize(GetHookPosition() - gunPosition_) * hookSpeed_;
-    if (FwIsKeyDown(kKeyR)) {
+    if (FwIsKeyDown(FwKey::R)) {
         playerPull_ = Vector3();
         state_ = kReeling;
     }

@@ -7,10 +7,6 @@
 #include "framework/resource/FwResourceFactory.h"
 
 namespace {
-constexpr int kKeyW = 0x57;
-constexpr int kKeyS = 0x53;
-constexpr int kKeyD = 0x44;
-constexpr int kKeyA = 0x41;
 constexpr float kMouseDivisor = 4.5f;
 constexpr float kPitchLimit = 80.0f;
 
@@ -97,7 +93,7 @@ void Player::ReadMoveKeys() {
         Vector3 dir;
     };
     static constexpr KeyDir kKeys[] = {
-        {kKeyW, {0, 0, 1}}, {kKeyS, {0, 0, -1}}, {kKeyD, {1, 0, 0}}, {kKeyA, {-1, 0, 0}}};
+        {FwKey::W, {0, 0, 1}}, {FwKey::S, {0, 0, -1}}, {FwKey::D, {1, 0, 0}}, {FwKey::A, {-1, 0, 0}}};
     for (const KeyDir& k : kKeys) {
         if (FwIsKeyDown(k.key)) {
             // Walking follows the yaw only: looking down does not slow the walk.
