@@ -2,8 +2,9 @@
 
 #include <string>
 
-#include "app/SceneManager.h"
-#include "app/TitleScene.h"
+#include "scene/SceneManager.h"
+#include "app/SceneFactory.h"
+#include "framework/FwFrameSize.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/platform/FwInputRecorder.h"
 #include "framework/platform/FwPlatform.h"
@@ -11,8 +12,6 @@
 #include "framework/render/FwShaderManager.h"
 
 namespace {
-constexpr int kWindowWidth = 1280;
-constexpr int kWindowHeight = 720;
 constexpr const char* kWindowCaption = "Gilded Vault";
 }  // namespace
 
@@ -21,7 +20,7 @@ Application& Application::GetInstance() {
     return application;
 }
 
-void Application::SetFirstScene(SceneFactory factory) { firstScene_ = std::move(factory); }
+void Application::SetFirstScene(FirstSceneMaker maker) { firstScene_ = std::move(maker); }
 
 void Application::SetFrameObserver(FrameObserver observer) { observer_ = std::move(observer); }
 
@@ -61,11 +60,12 @@ bool Application::Init(int width, int height) {
 }
 
 bool Application::Run() {
-    if (!Init(kWindowWidth, kWindowHeight)) {
+    if (!Init(kFwFrameWidth, kFwFrameHeight)) {
         Shutdown();
         return false;
     }
-    SceneManager::GetInstance().ChangeScene(firstScene_ ? firstScene_() : new TitleScene());
+    InstallSceneFactory();
+    SceneManager::GetInstance().ChangeScene(firstScene_ ? firstScene_() : MakeScene(SceneRequest::Title()));
     if (recorder_) recorder_->Start();
 
     FwPlatform& platform = FwGetPlatform();

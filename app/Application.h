@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class BaseScene;
 class FwInputRecorder;
@@ -14,7 +15,7 @@ public:
     // Called after each presented frame with its number (from 1); returning
     // false ends the loop (the normal shutdown still runs).
     using FrameObserver = std::function<bool(uint64_t frame)>;
-    using SceneFactory = std::function<BaseScene*()>;
+    using FirstSceneMaker = std::function<std::unique_ptr<BaseScene>()>;
 
     static Application& GetInstance();
 
@@ -27,7 +28,7 @@ public:
     bool Init(int width, int height);
 
     // Harness, before Run: the first scene (default: the title scene).
-    void SetFirstScene(SceneFactory factory);
+    void SetFirstScene(FirstSceneMaker maker);
     // Harness and benchmark, before Run: per-frame observer (empty = none).
     void SetFrameObserver(FrameObserver observer);
     // Program entry (game and harness --record), before Run: the recorder
@@ -50,7 +51,7 @@ private:
     void Shutdown();
 
     int targetFps_ = 60;
-    SceneFactory firstScene_;
+    FirstSceneMaker firstScene_;
     FrameObserver observer_;
     FwInputRecorder* recorder_ = nullptr;
 };

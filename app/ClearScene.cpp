@@ -3,16 +3,14 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "app/CameraUtil.h"
-#include "app/SceneManager.h"
+#include "scene/CameraUtil.h"
+#include "scene/SceneManager.h"
 #include "app/ScreenSprite.h"
 #include "app/StageSelect.h"
-#include "app/TitleScene.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/platform/FwPlatform.h"
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwResourceFactory.h"
-#include "game/GameScene.h"
 
 namespace {
 const Vector3 kOrbitFocus{0.0f, 2.5f, 0.0f};
@@ -67,18 +65,18 @@ void ClearScene::Leave() {
     if (black_ && fadeAlpha_ < 1.0f) black_ = false;
     FadeOut();
     if (!black_) return;
-    SceneManager::GetInstance().ChangeScene(NextScene());
+    SceneManager::GetInstance().Request(NextScene());
 }
 
-BaseScene* ClearScene::NextScene() const {
+SceneRequest ClearScene::NextScene() const {
     switch (menu_->GetChoice()) {
     case StageSelect::kNextStage:
-        if (clearedStage_ + 1 <= kStageCount) return new GameScene(clearedStage_ + 1);
-        return new TitleScene();
+        if (clearedStage_ + 1 <= kStageCount) return SceneRequest::Game(clearedStage_ + 1);
+        return SceneRequest::Title();
     case StageSelect::kPlayAgain:
-        return new GameScene(clearedStage_);
+        return SceneRequest::Game(clearedStage_);
     default:
-        return new TitleScene();
+        return SceneRequest::Title();
     }
 }
 

@@ -6,7 +6,8 @@
 
 #include <memory>
 
-#include "app/BaseScene.h"
+#include "scene/BaseScene.h"
+#include "scene/SceneManager.h"
 #include "framework/math/FwMath.h"
 
 class FwModel;
@@ -50,7 +51,7 @@ private:
     void OrbitCamera();
     void Leave();
     // The scene the decided choice leads to, made with new.
-    BaseScene* NextScene() const;
+    SceneRequest NextScene() const;
 
     std::shared_ptr<StageSelect> menu_;
     float cameraAngle_ = 0.0f;  // degrees, never wrapped

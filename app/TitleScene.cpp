@@ -3,14 +3,13 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "app/CameraUtil.h"
-#include "app/KeyLatch.h"
-#include "app/SceneManager.h"
+#include "scene/CameraUtil.h"
+#include "scene/KeyLatch.h"
+#include "scene/SceneManager.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/platform/FwPlatform.h"
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwResourceFactory.h"
-#include "game/GameScene.h"
 
 namespace {
 const Vector3 kOrbitFocus{0.0f, 2.5f, 0.0f};
@@ -94,7 +93,7 @@ void TitleScene::AnimateLeave() {
     FadeOut();
     if (!black_) return;
     if (bgm_ && bgm_->IsPlaying()) bgm_->Stop();
-    SceneManager::GetInstance().ChangeScene(new GameScene(stageToStart_));
+    SceneManager::GetInstance().Request(SceneRequest::Game(stageToStart_));
 }
 
 void TitleScene::SetCamera() {

@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "app/BaseScene.h"
+#include "scene/BaseScene.h"
 #include "framework/math/FwMath.h"
 
 class FwModel;

@@ -4,8 +4,8 @@
 #include <nlohmann/json.hpp>
 
 #include "app/ClearScene.h"
-#include "app/SceneManager.h"
 #include "app/TitleScene.h"
+#include "framework/FwFrameSize.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/collision/FwCollision.h"
 #include "framework/model/FwModel.h"
@@ -13,30 +13,28 @@
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwResourceFactory.h"
+#include "game/GameTrace.h"
 #include "game/Jewel.h"
 #include "game/ShowCase.h"
 #include "game/Stage.h"
 #include "game/StagingManager.h"
-#include "game/Window.h"
 #include "game/gimmick/Box.h"
-#include "game/gimmick/Button.h"
-#include "game/gimmick/Door.h"
 #include "game/gimmick/HookEffect.h"
-#include "game/gimmick/Laser.h"
-#include "game/gimmick/TimeDoor.h"
+#include "game/kinds/ShowCaseKind.h"
 #include "game/player/HookGun.h"
 #include "game/player/OperationGuide.h"
 #include "game/player/Player.h"
+#include "scene/CameraUtil.h"
+#include "scene/SceneManager.h"
 
 namespace {
 constexpr float kFar = kFloatMax;
-// Broad-phase radius of a laser's blocking ray: everything within 100 + 15
-// of the beam start may stop the beam.
-constexpr float kLaserRayRadius = 100.0f;
 // Stage-number test for the operation guide: only the first stage teaches.
 constexpr int kGuideStage = 1;
 const Vector3 kUp(0.0f, 1.0f, 0.0f);
 const Vector3 kDown(0.0f, -1.0f, 0.0f);
+constexpr float kFrameW = static_cast<float>(kFwFrameWidth);
+constexpr float kFrameH = static_cast<float>(kFwFrameHeight);
 
 bool IsZero(const Vector3& v) { return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f; }
 
@@ -76,8 +74,8 @@ GameScene::GameScene(int stage) : stageNumber_(stage) {
     shaders.UpdateLight();
 
     FwDirect3D& d3d = FwDirect3D::GetInstance();
-    additiveBlend_ = d3d.CreateBlendState(2);
-    alphaBlend_ = d3d.CreateBlendState(1);
+    additiveBlend_ = d3d.CreateBlendState(FwBlendMode::Additive);
+    alphaBlend_ = d3d.CreateBlendState(FwBlendMode::Alpha);
 
     player_ = std::make_shared<Player>();
     hookGun_ = std::make_shared<HookGun>();
@@ -111,62 +109,15 @@ GameScene::~GameScene() {
 }
 
 void GameScene::BuildFromLayout(const StageLayout& layout) {
-    boxes_.reserve(layout.boxes.size());
-    for (const StageBoxRecord& rec : layout.boxes) boxes_.push_back(std::make_shared<Box>(rec.position, rec.index));
-    pushingDoors_.reserve(layout.pushingDoors.size());
-    for (const StageDoorRecord& rec : layout.pushingDoors)
-        pushingDoors_.push_back(
-            std::make_shared<Gimmick_PushingDoor>(rec.buttonPosition, rec.doorPosition, rec.doorYawDeg));
-    returnDoors_.reserve(layout.returnDoors.size());
-    for (const StageDoorRecord& rec : layout.returnDoors)
-        returnDoors_.push_back(
-            std::make_shared<Gimmick_ReturnDoor>(rec.buttonPosition, rec.doorPosition, rec.doorYawDeg));
-    windows_.reserve(layout.windows.size());
-    for (const StageWindowRecord& rec : layout.windows)
-        windows_.push_back(std::make_shared<Window>(rec.position, rec.scale, rec.yawDeg));
-    timeDoors_.reserve(layout.timeDoors.size());
-    for (const StageTimeDoorRecord& rec : layout.timeDoors)
-        timeDoors_.push_back(std::make_shared<Gimmick_TimeDoor>(rec.buttonPosition, rec.doorPosition, rec.doorYawDeg,
-                                                                rec.openFrames));
-    returnLasers_.reserve(layout.returnLasers.size());
-    for (const StageLaserGroupRecord& rec : layout.returnLasers)
-        returnLasers_.push_back(std::make_shared<Gimmick_ReturnLaser>(rec.buttonPosition, rec.laserCount,
-                                                                      rec.firstLaser, rec.step, rec.yawDeg));
-    showCase_ = std::make_shared<ShowCase>(layout.showcase.position);
+    objects_.Build(layout, solids_);
     // The jewel takes its place from the showcase object, 6 above it.
-    jewel_ = std::make_shared<Jewel>(showCase_->GetWorld().Translation());
-    if (stageNumber_ == kGuideStage) operationGuide_ = std::make_shared<OperationGuide>(!boxes_.empty());
-
-    solids_.boxes.resize(boxes_.size());
-    solids_.timeDoors.resize(timeDoors_.size());
-    solids_.pushingDoors.resize(pushingDoors_.size());
-    solids_.returnDoors.resize(returnDoors_.size());
-    solids_.windows.resize(windows_.size());
-    for (size_t i = 0; i < windows_.size(); ++i)
-        solids_.windows[i] = SceneSolid::FromWorld(windows_[i]->GetModel(), windows_[i]->GetWorld());
-    solids_.showcase = SceneSolid::FromWorld(showCase_->GetModel(), showCase_->GetWorld());
+    jewel_ = std::make_shared<Jewel>(objects_.GetShowCaseKind()->GetShowCase().GetWorld().Translation());
+    if (stageNumber_ == kGuideStage) operationGuide_ = std::make_shared<OperationGuide>(!GetBoxes().empty());
     RefreshSolids();
 }
 
-namespace {
-template <typename Group>
-SceneDoorGroup DoorSolids(const Group& group) {
-    return {SceneSolid::FromWorld(group.GetDoor()->GetPanelModel(), group.GetDoor()->GetPanelWorld()),
-            SceneSolid::FromWorld(group.GetButton()->GetOffModel(), group.GetButton()->GetTopWorld())};
-}
-}  // namespace
-
-void GameScene::RefreshDoorSolids() {
-    for (size_t i = 0; i < timeDoors_.size(); ++i) solids_.timeDoors[i] = DoorSolids(*timeDoors_[i]);
-    for (size_t i = 0; i < pushingDoors_.size(); ++i) solids_.pushingDoors[i] = DoorSolids(*pushingDoors_[i]);
-    for (size_t i = 0; i < returnDoors_.size(); ++i) solids_.returnDoors[i] = DoorSolids(*returnDoors_[i]);
-}
-
 void GameScene::RefreshSolids() {
-    for (size_t i = 0; i < boxes_.size(); ++i) {
-        solids_.boxes[i] = SceneSolid::FromWorld(boxes_[i]->GetModel(), boxes_[i]->GetWorld());
-    }
-    RefreshDoorSolids();
+    objects_.RefreshSolids(solids_);
     if (jewel_) solids_.jewel = SceneSolid::FromWorld(jewel_->GetModel(), jewel_->GetWorld());
     solids_.stage = SceneSolid::FromWorld(stage_->GetModel(), stage_->GetWorld());
     solids_.playerEye = player_->GetPosition();
@@ -181,16 +132,15 @@ void GameScene::Update() {
     FadeIn();
 
     if (layoutFailed_) {
-        SceneManager::GetInstance().ChangeScene(new TitleScene());
+        SceneManager::GetInstance().Request(SceneRequest::Title());
         return;
     }
 
     UpdatePlayer();
     UpdateHookGun();
     hookEffects_->Update(hookGun_->IsHookedNow(), hookGun_->GetHookWorld());
-    UpdateBoxes();
-    UpdateGimmicks();
-    UpdateLasers();
+    StageFrame frame{solids_, *player_, *hookGun_};
+    objects_.Update(frame);
     jewel_->Update(hookGun_->IsHookedNow(), hookGun_->GetHookPosition(), hookGun_->GetRadius(),
                    hookGun_->GetObjectPull());
     solids_.jewel = SceneSolid::FromWorld(jewel_->GetModel(), jewel_->GetWorld());
@@ -200,30 +150,23 @@ void GameScene::Update() {
     SceneManager& scenes = SceneManager::GetInstance();
     if (staging_->IsFinished()) {
         FadeOut();
-        if (IsBlack()) scenes.ChangeScene(new ClearScene(stageNumber_));
+        if (IsBlack()) scenes.Request(SceneRequest::Clear(stageNumber_));
     }
     // A restart requested in the same frame as the clear is the later
     // request and wins.
     if (restartPending_) {
         FadeOut();
-        if (IsBlack()) scenes.ChangeScene(new GameScene(stageNumber_));
+        if (IsBlack()) scenes.Request(SceneRequest::Game(stageNumber_));
     } else if (player_->IsFailed()) {
         restartPending_ = true;  // the fade-out starts next frame
     }
 
-    if (FwIsKeyDown(FwKey::P)) scenes.ChangeScene(new TitleScene());
+    if (FwIsKeyDown(FwKey::P)) scenes.Request(SceneRequest::Title());
 }
 
 void GameScene::UpdatePlayer() {
     RefreshSolids();
-    bool laserHit = false;
-    for (const auto& group : returnLasers_) {
-        if (group->HasHitPlayer()) {
-            laserHit = true;
-            break;
-        }
-    }
-    player_->Update(hookGun_->GetPlayerPull(), IsJewelTaken(), laserHit);
+    player_->Update(hookGun_->GetPlayerPull(), IsJewelTaken(), objects_.HasHitPlayer());
     // Buttons test the feet of this frame, also in a frame that failed.
     solids_.playerEye = player_->GetPosition();
     if (player_->IsFailed()) return;
@@ -274,72 +217,18 @@ void GameScene::UpdateHookGun() {
     hookGun_->Update(hookRange, hitBox, player_->GetForward(), player_->IsJumping(), chainRange, IsJewelTaken());
 }
 
-void GameScene::UpdateBoxes() {
-    const Vector3 pull = hookGun_->GetObjectPull();
-    const int hooked = hookGun_->GetHookedBoxIndex();
-    for (size_t i = 0; i < boxes_.size(); ++i) {
-        Box& box = *boxes_[i];
-        box.Pull(pull, hooked);
-        solids_.boxes[i] = SceneSolid::FromWorld(box.GetModel(), box.GetWorld());
-        if (IsZero(pull)) {
-            // Nothing below (not possible in a closed stage): fall freely.
-            float below = kFar;
-            RayCastSolids(solids_, box.GetPosition(), kDown, box.GetRadius(), below, box.GetIndex());
-            box.Fall(below);
-            solids_.boxes[i] = SceneSolid::FromWorld(box.GetModel(), box.GetWorld());
-        }
-    }
-}
-
-// Time doors, then pushing doors, then return doors, each group right after
-// its own press test; a moved panel blocks the rays of the groups after it.
-void GameScene::UpdateGimmicks() {
-    for (size_t i = 0; i < timeDoors_.size(); ++i) {
-        Gimmick_TimeDoor& group = *timeDoors_[i];
-        group.Update(IsButtonPressed(solids_, group.GetButton()->GetTopPosition(), kSceneButtonRadius));
-        solids_.timeDoors[i] = DoorSolids(group);
-    }
-    for (size_t i = 0; i < pushingDoors_.size(); ++i) {
-        Gimmick_PushingDoor& group = *pushingDoors_[i];
-        group.Update(IsButtonPressed(solids_, group.GetButton()->GetTopPosition(), kSceneButtonRadius));
-        solids_.pushingDoors[i] = DoorSolids(group);
-    }
-    for (size_t i = 0; i < returnDoors_.size(); ++i) {
-        Gimmick_ReturnDoor& group = *returnDoors_[i];
-        group.Update(IsButtonPressed(solids_, group.GetButton()->GetTopPosition(), kSceneButtonRadius));
-        solids_.returnDoors[i] = DoorSolids(group);
-    }
-}
-
-// Laser groups: the button, then (only near the player) every beam cut at
-// the first solid along it and tested against the player.
-void GameScene::UpdateLasers() {
-    for (const auto& groupPtr : returnLasers_) {
-        Gimmick_ReturnLaser& group = *groupPtr;
-        const bool pressed = IsButtonPressed(solids_, group.GetButton()->GetTopPosition(), kSceneButtonRadius);
-        if (!group.UpdateButton(pressed, player_->GetPosition(), player_->GetRadius())) continue;
-        for (int i = 0; i < group.GetLaserCount(); ++i) {
-            const Laser& laser = *group.GetLaser(i);
-            float blocked = kFar;
-            RayCastSolids(solids_, laser.GetBeamStart(), laser.GetDirection(), kLaserRayRadius, blocked, -1);
-            group.UpdateLaser(i, blocked, player_->GetForward(), player_->IsFailed(), player_->GetCollisionModel(),
-                              player_->GetCameraWorld());
-        }
-    }
-}
-
 // Stage 1's guide reads box 0 and whether the chain points at it; a stage
 // without boxes skips the box lesson.
 void GameScene::UpdateGuide() {
     if (!operationGuide_) return;
-    const bool hasBox = !boxes_.empty();
+    const auto& boxes = GetBoxes();
     bool aimsAtBox = false;
     Vector3 firstBox;
-    if (hasBox) {
+    if (!boxes.empty()) {
         float d = kFar;
-        aimsAtBox = RayToMesh(boxes_[0]->GetModel(), boxes_[0]->GetWorld(), hookGun_->GetGunPosition(),
+        aimsAtBox = RayToMesh(boxes[0]->GetModel(), boxes[0]->GetWorld(), hookGun_->GetGunPosition(),
                               hookGun_->GetChainDirection(), d);
-        firstBox = boxes_[0]->GetPosition();
+        firstBox = boxes[0]->GetPosition();
     }
     operationGuide_->Update(player_->GetPosition(), player_->GetRadius(), aimsAtBox, hookGun_->GetHookedBoxIndex(),
                             firstBox,
@@ -348,13 +237,9 @@ void GameScene::UpdateGuide() {
 }
 
 void GameScene::SetCamera() {
-    FwShaderManager& shaders = FwShaderManager::GetInstance();
     const Vector3 eye = player_->GetPosition();
-    const Matrix view = MatrixLookAtLH(eye, eye + Normalize(player_->GetForward()), kUp);
-    shaders.SetViewMatrix(view);
-    shaders.SetCameraPos(MatrixInverse(view).Translation());
-    shaders.SetProjMatrix(MatrixPerspectiveFovLH(player_->GetFov() * kDegToRad, 1.7777778f, 0.01f, 1000.0f));
-    shaders.UpdateCamera();
+    PublishCamera(MatrixLookAtLH(eye, eye + Normalize(player_->GetForward()), kUp),
+                  PerspectiveProjection(player_->GetFov()));
 }
 
 void GameScene::Frame() {
@@ -384,19 +269,19 @@ void GameScene::Frame() {
     d3d.ClearDepthStencil(zBuffer, 1.0f, 0);
     // The afterimage targets are made when the cut-in first needs them: most
     // attempts never reach the jewel, and a restart then builds no targets.
-    sceneColor_.EnsureTarget(1280, 720, FwTextureFormat::RGBA8);
-    sceneDepth_.EnsureTarget(1280, 720, FwTextureFormat::Depth32F);
+    sceneColor_.EnsureTarget(kFwFrameWidth, kFwFrameHeight, FwTextureFormat::RGBA8);
+    sceneDepth_.EnsureTarget(kFwFrameWidth, kFwFrameHeight, FwTextureFormat::Depth32F);
     d3d.SetRenderTargets(&sceneColor_, &sceneDepth_);
     d3d.ClearRenderTarget(&sceneColor_, 0.3f, 0.3f, 0.3f, 1.0f);
     d3d.ClearDepthStencil(&sceneDepth_, 1.0f, 0);
-    d3d.SetViewport(0, 0, 1280, 720);
+    d3d.SetViewport(0, 0, kFwFrameWidth, kFwFrameHeight);
     Draw();
     d3d.SetRenderTargets(backBuffer, zBuffer);
     shaders.Begin(false, true);
     shaders.SetSpriteWorld(Matrix::Identity());
-    FwRect src{0.0f, 0.0f, 1280.0f, 720.0f};
+    FwRect src{0.0f, 0.0f, kFrameW, kFrameH};
     Vector4 color(1.0f, 1.0f, 1.0f, 0.1f);
-    shaders.DrawTex(&sceneColor_, 0.0f, 0.0f, 1280.0f, 720.0f, &src, &color, Vector2(0.5f, 0.5f));
+    shaders.DrawTex(&sceneColor_, 0.0f, 0.0f, kFrameW, kFrameH, &src, &color, Vector2(0.5f, 0.5f));
     staging_->Draw2D();
     DrawFade();
     shaders.End();
@@ -426,20 +311,16 @@ void GameScene::Draw() {
     shaders.SetModelShader();
     if (hookGun_->GetState() != HookGun::kReady) hookGun_->Draw();
     stage_->Draw();
-    for (const auto& box : boxes_) box->Draw();
-    for (const auto& group : timeDoors_) group->Draw();
-    for (const auto& group : pushingDoors_) group->Draw();
-    for (const auto& group : returnDoors_) group->Draw();
-    if (showCase_) showCase_->Draw();
+    objects_.Draw(StageDrawPass::Models);
     if (jewel_) jewel_->Draw();
-    for (const auto& group : returnLasers_) group->Draw();
+    objects_.Draw(StageDrawPass::LateModels);
 
     shaders.SetEffectShader();
-    for (const auto& group : timeDoors_) group->DrawClockHands();
+    objects_.Draw(StageDrawPass::Effects);
 
     // Windows after every opaque object, half transparent, depth on.
     shaders.SetModelShader();
-    for (const auto& window : windows_) window->Draw();
+    objects_.Draw(StageDrawPass::Windows);
     shaders.SetEffectShader();
     DrawEffects();
 
@@ -468,7 +349,7 @@ void GameScene::DrawEffects() {
     d3d.SetDepthStencilState(testOnly.get());
     d3d.SetBlendState(additiveBlend_.get());
     hookEffects_->Draw();
-    for (const auto& group : returnLasers_) group->DrawBeams();
+    objects_.Draw(StageDrawPass::Additive);
     d3d.SetBlendState(alphaBlend_.get());
     std::shared_ptr<FwDepthStencilState> testAndWrite = d3d.CreateDepthStencilState(true, true);
     d3d.SetDepthStencilState(testAndWrite.get());
@@ -481,66 +362,4 @@ void GameScene::DrawCaption() {
     if (operationGuide_) operationGuide_->Draw2D();
 }
 
-void GameScene::AppendTrace(nlohmann::json& frame) const {
-    auto vec = [](const Vector3& v) { return nlohmann::json::array({v.x, v.y, v.z}); };
-    frame["player"] = {{"pos", vec(player_->GetPosition())},
-                       {"yaw", player_->GetYaw()},
-                       {"pitch", player_->GetPitch()},
-                       {"fov", player_->GetFov()},
-                       {"jumping", player_->IsJumping()},
-                       {"failed", player_->IsFailed()}};
-    frame["hook"] = {{"state", hookGun_->GetState()},
-                     {"pos", vec(hookGun_->GetHookPosition())},
-                     {"box", hookGun_->GetHookedBoxIndex()}};
-    nlohmann::json boxes = nlohmann::json::array();
-    for (const auto& box : boxes_) boxes.push_back(vec(box->GetPosition()));
-    frame["boxes"] = boxes;
-
-    // Buttons: pushing-door, return-door, time-door, then laser groups.
-    nlohmann::json buttons = nlohmann::json::array();
-    auto button = [&buttons](const char* kind, const ButtonBase& b) {
-        buttons.push_back({{"kind", kind}, {"on", b.IsOn()}, {"top", b.GetTopY()}});
-    };
-    for (const auto& g : pushingDoors_) button("pushing", *g->GetButton());
-    for (const auto& g : returnDoors_) button("return", *g->GetButton());
-    for (const auto& g : timeDoors_) button("time", *g->GetButton());
-    for (const auto& g : returnLasers_) button("laser", *g->GetButton());
-    frame["buttons"] = buttons;
-
-    nlohmann::json doors = nlohmann::json::array();
-    for (const auto& g : pushingDoors_)
-        doors.push_back({{"kind", "pushing"}, {"y", g->GetDoor()->GetPanelY()}, {"lamp", g->GetDoor()->IsLampOn()}});
-    for (const auto& g : returnDoors_)
-        doors.push_back({{"kind", "return"}, {"y", g->GetDoor()->GetPanelY()}, {"lamp", g->GetDoor()->IsLampOn()}});
-    for (const auto& g : timeDoors_)
-        doors.push_back({{"kind", "time"}, {"y", g->GetDoor()->GetPanelY()}, {"lamp", g->GetDoor()->IsOpen()}});
-    frame["doors"] = doors;
-
-    nlohmann::json clocks = nlohmann::json::array();
-    for (const auto& g : timeDoors_)
-        clocks.push_back({{"angle", g->GetDoor()->GetHandAngle()},
-                          {"ticking", g->GetDoor()->IsTicking()},
-                          {"remaining", g->GetButton()->GetRemainingFrames()}});
-    frame["clocks"] = clocks;
-
-    nlohmann::json lasers = nlohmann::json::array();
-    for (const auto& g : returnLasers_) {
-        nlohmann::json widths = nlohmann::json::array(), lengths = nlohmann::json::array();
-        for (int i = 0; i < g->GetLaserCount(); ++i) {
-            widths.push_back(g->GetLaser(i)->GetHalfWidth());
-            lengths.push_back(g->GetLaser(i)->GetBeamLength());
-        }
-        lasers.push_back(
-            {{"active", g->IsActive()}, {"hit", g->HasHitPlayer()}, {"width", widths}, {"length", lengths}});
-    }
-    frame["lasers"] = lasers;
-
-    if (jewel_) {
-        frame["jewel"] = {
-            {"pos", vec(jewel_->GetPosition())}, {"caught", jewel_->IsCaught()}, {"taken", jewel_->IsTaken()}};
-    }
-    frame["cutin"] = {{"state", staging_->GetState()}, {"finished", staging_->IsFinished()}};
-    frame["sparks"] = hookEffects_->VisibleCount();
-    if (operationGuide_)
-        frame["guide"] = {{"page", operationGuide_->GetPage()}, {"alpha", operationGuide_->GetAlpha()}};
-}
+void GameScene::AppendTrace(nlohmann::json& frame) const { AppendGameTrace(*this, frame); }

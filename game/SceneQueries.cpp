@@ -14,12 +14,12 @@ void RayIntoNearest(const SceneSolid& solid, const Vector3& origin, const Vector
     if (InBroadPhase(origin, casterRadius, solid)) RayToMesh(solid.model, solid.world, origin, direction, nearest);
 }
 
-// Door panels, and the button tops when asked, of one kind of door group.
-void RayIntoDoorGroups(const std::vector<SceneDoorGroup>& groups, bool withButtons, const Vector3& origin,
-                       const Vector3& direction, float casterRadius, float& nearest) {
-    for (const SceneDoorGroup& group : groups) {
-        RayIntoNearest(group.door, origin, direction, casterRadius, nearest);
-        if (withButtons) RayIntoNearest(group.button, origin, direction, casterRadius, nearest);
+// Every fixture, and the button tops when asked.
+void RayIntoFixtures(const SceneSolids& solids, bool withButtons, const Vector3& origin, const Vector3& direction,
+                     float casterRadius, float& nearest) {
+    for (const SceneSolid& fixture : solids.fixtures) {
+        if (fixture.boxRaysOnly && !withButtons) continue;
+        RayIntoNearest(fixture, origin, direction, casterRadius, nearest);
     }
 }
 
@@ -48,12 +48,7 @@ bool RayCastSolids(const SceneSolids& solids, const Vector3& origin, const Vecto
         if (static_cast<int32_t>(i) == ignoreBox) continue;
         RayIntoNearest(solids.boxes[i], origin, direction, casterRadius, nearest);
     }
-    const bool withButtons = ignoreBox != -1;
-    RayIntoDoorGroups(solids.timeDoors, withButtons, origin, direction, casterRadius, nearest);
-    RayIntoDoorGroups(solids.pushingDoors, withButtons, origin, direction, casterRadius, nearest);
-    RayIntoDoorGroups(solids.returnDoors, withButtons, origin, direction, casterRadius, nearest);
-    for (const SceneSolid& window : solids.windows) RayIntoNearest(window, origin, direction, casterRadius, nearest);
-    RayIntoNearest(solids.showcase, origin, direction, casterRadius, nearest);
+    RayIntoFixtures(solids, ignoreBox != -1, origin, direction, casterRadius, nearest);
     RayToMesh(solids.stage.model, solids.stage.world, origin, direction, nearest);
 
     if (nearest == kFloatMax) return false;
@@ -74,11 +69,7 @@ bool RayCastAimTargets(const SceneSolids& solids, const Vector3& origin, const V
 bool RayCastHookTargets(const SceneSolids& solids, const Vector3& origin, const Vector3& direction,
                         float casterRadius, float& distance, int32_t& hitBox) {
     float nearest = kFloatMax;
-    RayIntoDoorGroups(solids.timeDoors, false, origin, direction, casterRadius, nearest);
-    RayIntoDoorGroups(solids.pushingDoors, false, origin, direction, casterRadius, nearest);
-    RayIntoDoorGroups(solids.returnDoors, false, origin, direction, casterRadius, nearest);
-    for (const SceneSolid& window : solids.windows) RayIntoNearest(window, origin, direction, casterRadius, nearest);
-    RayIntoNearest(solids.showcase, origin, direction, casterRadius, nearest);
+    RayIntoFixtures(solids, false, origin, direction, casterRadius, nearest);
     RayIntoNearest(solids.jewel, origin, direction, casterRadius, nearest);
     RayToMesh(solids.stage.model, solids.stage.world, origin, direction, nearest);
 
@@ -104,12 +95,9 @@ bool PushOutOfWalls(const SceneSolids& solids, const Vector3& position, const Ve
     push = Vector3{};
     float running = kFloatMax;
     for (const SceneSolid& box : solids.boxes) PushInto(box, position, moveDirection, casterRadius, running, push);
-    for (const auto* groups : {&solids.timeDoors, &solids.pushingDoors, &solids.returnDoors})
-        for (const SceneDoorGroup& group : *groups)
-            PushInto(group.door, position, moveDirection, casterRadius, running, push);
-    for (const SceneSolid& window : solids.windows)
-        PushInto(window, position, moveDirection, casterRadius, running, push);
-    PushInto(solids.showcase, position, moveDirection, casterRadius, running, push);
+    for (const SceneSolid& fixture : solids.fixtures) {
+        if (!fixture.boxRaysOnly) PushInto(fixture, position, moveDirection, casterRadius, running, push);
+    }
     running = PushOutFromMesh(solids.stage.model, solids.stage.world, position, moveDirection, running, push);
 
     return !(running < 0.0f || running == kFloatMax);

@@ -25,33 +25,28 @@ constexpr float kSceneButtonRadius = 2.25f;
 
 // One collidable object: its model placed by its world matrix. `position` is
 // the broad-phase centre (the translation of the world matrix for every kind
-// of object). A null model is never hit.
+// of object). A null model is never hit. A solid that only box rays see (a
+// button's top) stops a box's ground ray but lets the player's rays, the hook
+// and beams pass.
 struct SceneSolid {
     const FwModel* model = nullptr;
     Matrix world;
     Vector3 position;
+    bool boxRaysOnly = false;
 
     static SceneSolid FromWorld(const FwModel* model, const Matrix& world) {
-        return {model, world, world.Translation()};
+        return {model, world, world.Translation(), false};
     }
 };
 
-// A button-and-door group: the moving door panel and the button's top in its
-// off-state model (used for rays whatever the button shows).
-struct SceneDoorGroup {
-    SceneSolid door;
-    SceneSolid button;
-};
-
-// Everything the queries look at, each list in coordinate-file order. The
-// position of a box in `boxes` is its box index.
+// Everything the queries look at. The position of a box in `boxes` is its
+// box index. `fixtures` holds every other object kind's solids in the order
+// the kinds were registered (time doors, pushing doors and return doors, each
+// door panel followed by its button top; then windows; then the showcase);
+// each kind owns the slots it reserved with AddFixtures.
 struct SceneSolids {
     std::vector<SceneSolid> boxes;
-    std::vector<SceneDoorGroup> timeDoors;
-    std::vector<SceneDoorGroup> pushingDoors;
-    std::vector<SceneDoorGroup> returnDoors;
-    std::vector<SceneSolid> windows;
-    SceneSolid showcase;
+    std::vector<SceneSolid> fixtures;
     SceneSolid jewel;
     SceneSolid stage;
 
@@ -59,6 +54,14 @@ struct SceneSolids {
     float playerEyeHeight = 3.0f;  // feet = eye - (0, eyeHeight, 0)
     float playerRadius = 0.5f;
     float boxRadius = 2.5f;
+
+    // Stage building, once per kind: reserves `count` fixture slots and
+    // returns the first one's index.
+    size_t AddFixtures(size_t count) {
+        const size_t first = fixtures.size();
+        fixtures.resize(first + count);
+        return first;
+    }
 };
 
 // Door groups and laser buttons, once per group per frame: true when the
@@ -68,10 +71,9 @@ bool IsButtonPressed(const SceneSolids& solids, const Vector3& buttonPosition, f
 
 // Floor, aim, box-fall, hook-aim, chain and laser rays: the nearest solid
 // surface along the ray. Order: boxes (skipping the box whose index equals
-// ignoreBox); time-door, pushing-door, then return-door groups (door panel,
-// then the button top only when ignoreBox is not -1, so the player's rays
-// pass through buttons while a box's fall ray stops on them); windows;
-// showcase; the stage last. True with `distance` = nearest hit; false with
+// ignoreBox); the fixtures in order (a button top only when ignoreBox is not
+// -1, so the player's rays pass through buttons while a box's fall ray stops
+// on them); the stage last. True with `distance` = nearest hit; false with
 // `distance` untouched when nothing is hit.
 bool RayCastSolids(const SceneSolids& solids, const Vector3& origin, const Vector3& direction,
                    float casterRadius, float& distance, int32_t ignoreBox);
@@ -84,9 +86,8 @@ bool RayCastSolids(const SceneSolids& solids, const Vector3& origin, const Vecto
 bool RayCastAimTargets(const SceneSolids& solids, const Vector3& origin, const Vector3& direction,
                        float casterRadius, float& distance);
 
-// The flying hook's ray: first the non-box surfaces (door panels of the
-// time-door, pushing-door and return-door groups, windows, showcase, jewel,
-// then the stage), then the boxes in list order: the first box whose own hit
+// The flying hook's ray: first the non-box surfaces (the fixtures without
+// button tops, the jewel, then the stage), then the boxes in list order: the first box whose own hit
 // is strictly nearer than everything found so far is the hit box and ends the
 // search, even when a later box would be nearer still. True with `distance`
 // (and `hitBox` when a box won); false with both untouched when nothing is hit.
@@ -94,8 +95,8 @@ bool RayCastHookTargets(const SceneSolids& solids, const Vector3& origin, const 
                         float casterRadius, float& distance, int32_t& hitBox);
 
 // The player's wall push-out for this frame's move (direction = the move
-// vector, not normalized). Boxes, door panels of the time-door, pushing-door
-// and return-door groups, windows and showcase, then the stage, share one
+// vector, not normalized). Boxes, the fixtures without button tops, then the
+// stage, share one
 // running distance through PushOutFromMesh: the first object that comes
 // within 5 along the move decides the push and later ones are not asked.
 // `push` is reset to (0, 0, 0) and stays so unless that surface lies within

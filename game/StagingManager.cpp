@@ -127,4 +127,4 @@ void StagingManager::Draw2D() const { cutIn_->Draw2D(); }
 
 bool StagingManager::IsFinished() const { return cutIn_->IsFinished(); }
 
-int StagingManager::GetState() const { return cutIn_->GetState(); }
+JewelCutIn::State StagingManager::GetState() const { return cutIn_->GetState(); }

@@ -13,7 +13,7 @@ class FwTexture;
 
 class JewelCutIn {
 public:
-    enum State { kWaiting = 0, kLogosIn = 1, kLogosOut = 2, kOver = 3 };
+    enum State : int { kWaiting = 0, kLogosIn = 1, kLogosOut = 2, kOver = 3 };
     enum class Sprite { UpperBand, LowerBand, JewelLogo, GetLogo };
 
     // One sprite of the 2D pass: drawn at the transform's origin, pivot at
@@ -61,7 +61,7 @@ public:
     // here but skipped by Draw2D.
     int SpritesToDraw(SpriteList& out) const;
 
-    int GetState() const { return state_; }
+    State GetState() const { return state_; }
     bool IsFinished() const { return finished_; }
     float GetLogoScale() const { return logoScale_; }
     const Vector3& GetUpperBandPosition() const { return upperBandPosition_; }
@@ -75,7 +75,7 @@ private:
 
     float easeTime_ = 0.0f;
     bool finished_ = false;
-    int state_ = kWaiting;
+    State state_ = kWaiting;
     int holdCounter_ = 0;
     int logoSpeed_ = kLogoSpeed;
     float logoScale_ = 0.0f;
@@ -105,7 +105,7 @@ public:
     // Game scene, each frame: true once the cut-in is over (leave the stage).
     bool IsFinished() const;
     // Harness trace: the cut-in's state (0 waiting, 1 logos in, 2 logos out, 3 over).
-    int GetState() const;
+    JewelCutIn::State GetState() const;
     const JewelCutIn& GetCutIn() const { return *cutIn_; }
 
 private:

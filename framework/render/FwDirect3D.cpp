@@ -91,14 +91,14 @@ GLuint CreateVertexArray(FwInputLayout layout) {
 void ApplyBlend(const FwBlendState& s) {
     // Opaque is (one, zero): the source as it is, so blending is switched
     // off instead, which spares the rasteriser reading the target.
-    if (s.mode == 0) {
+    if (s.mode == FwBlendMode::Opaque) {
         glDisable(GL_BLEND);
         return;
     }
     glEnable(GL_BLEND);
     glBlendEquation(GL_FUNC_ADD);
     switch (s.mode) {
-        case 2: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE, GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
+        case FwBlendMode::Additive: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE, GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
         default: glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ONE_MINUS_SRC_ALPHA); break;
     }
 }
@@ -324,8 +324,8 @@ bool FwDirect3D::Init(int width, int height, bool debugDevice, std::string& erro
     d.ApplyVertexInput();
 
     SetBlendState(&d.defaultBlend);
-    d.defaultSamplers[0] = CreateSamplerState(2, 0, false, 4);
-    d.defaultSamplers[1] = CreateSamplerState(2, 1, false, 4);
+    d.defaultSamplers[0] = CreateSamplerState(FwFilter::Anisotropic, FwAddress::Wrap, false, 4);
+    d.defaultSamplers[1] = CreateSamplerState(FwFilter::Anisotropic, FwAddress::Clamp, false, 4);
     SetSampler(0, d.defaultSamplers[0].get());
     SetSampler(1, d.defaultSamplers[1].get());
     SetRasterizerState(&d.defaultRasterizer);
@@ -567,8 +567,9 @@ void FwDirect3D::SetTexture(int slot, const FwTexture* texture) {
 
 // ---- state objects ----
 
-std::shared_ptr<FwBlendState> FwDirect3D::CreateBlendState(int mode) {
-    if (!impl_->ready || mode < 0 || mode > 2) return nullptr;
+std::shared_ptr<FwBlendState> FwDirect3D::CreateBlendState(FwBlendMode mode) {
+    const int value = static_cast<int>(mode);
+    if (!impl_->ready || value < 0 || value > 2) return nullptr;
     return std::make_shared<FwBlendState>(FwBlendState{mode});
 }
 
@@ -583,22 +584,24 @@ std::shared_ptr<FwRasterizerState> FwDirect3D::CreateRasterizerState(FwCullMode 
     return std::make_shared<FwRasterizerState>(FwRasterizerState{cull, fill, depthClip, scissor});
 }
 
-std::shared_ptr<FwSamplerState> FwDirect3D::CreateSamplerState(int filter, int address, bool comparison,
+std::shared_ptr<FwSamplerState> FwDirect3D::CreateSamplerState(FwFilter filter, FwAddress address, bool comparison,
                                                                int maxAnisotropy) {
     const Impl& d = *impl_;
-    if (!d.ready || filter < 0 || filter > 2 || address < 0 || address > 1) return nullptr;
-    if (filter == 2 && (maxAnisotropy < 1 || maxAnisotropy > 16)) return nullptr;
+    const int filterValue = static_cast<int>(filter);
+    const int addressValue = static_cast<int>(address);
+    if (!d.ready || filterValue < 0 || filterValue > 2 || addressValue < 0 || addressValue > 1) return nullptr;
+    if (filter == FwFilter::Anisotropic && (maxAnisotropy < 1 || maxAnisotropy > 16)) return nullptr;
     GLuint sampler = 0;
     glCreateSamplers(1, &sampler);
     if (sampler == 0) return nullptr;
-    GLenum wrap = address == 0 ? GL_REPEAT : GL_CLAMP_TO_EDGE;
+    GLenum wrap = address == FwAddress::Wrap ? GL_REPEAT : GL_CLAMP_TO_EDGE;
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, wrap);
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, wrap);
     glSamplerParameteri(sampler, GL_TEXTURE_WRAP_R, wrap);
-    bool point = filter == 0 && !comparison;  // comparison sampling always filters linearly
+    bool point = filter == FwFilter::Point && !comparison;  // comparison sampling always filters linearly
     glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, point ? GL_NEAREST_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_LINEAR);
     glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, point ? GL_NEAREST : GL_LINEAR);
-    if (filter == 2 && d.maxAnisotropy > 1.0f)
+    if (filter == FwFilter::Anisotropic && d.maxAnisotropy > 1.0f)
         glSamplerParameterf(sampler, GL_TEXTURE_MAX_ANISOTROPY,
                             std::min(static_cast<float>(maxAnisotropy), d.maxAnisotropy));
     glSamplerParameteri(sampler, GL_TEXTURE_COMPARE_MODE, comparison ? GL_COMPARE_REF_TO_TEXTURE : GL_NONE);

@@ -1,5 +1,5 @@
 // The graphics device facade (OpenGL 4.5 core underneath; the name is kept
-// from the game's original design). Owns the back buffer and Z buffer as
+// because every caller and document in the game knows the device by it). Owns the back buffer and Z buffer as
 // textures, the immediate vertex buffers, the state objects and the white
 // default texture. All GL calls of the program live in framework/render.
 //
@@ -27,9 +27,17 @@ enum class FwInputLayout { None, Model36, Effect36, Sprite20 };
 enum class FwCullMode { None, Front, Back };
 enum class FwFillMode { Solid, Wireframe };
 
+// Blend modes: Opaque writes the source as it is, Alpha blends by the
+// source alpha, Additive adds the source weighted by its alpha.
+enum class FwBlendMode { Opaque = 0, Alpha = 1, Additive = 2 };
+// Sampler filters (Anisotropic is trilinear with anisotropy where the device
+// offers it) and address modes.
+enum class FwFilter { Point = 0, Linear = 1, Anisotropic = 2 };
+enum class FwAddress { Wrap = 0, Clamp = 1 };
+
 // State objects are small value records; "creating" one validates it.
 struct FwBlendState {
-    int mode = 1;
+    FwBlendMode mode = FwBlendMode::Alpha;
     bool operator==(const FwBlendState&) const = default;
 };
 struct FwDepthStencilState {
@@ -44,7 +52,13 @@ struct FwRasterizerState {
     bool scissor = false;
     bool operator==(const FwRasterizerState&) const = default;
 };
-struct FwSamplerState { int filter = 1; int address = 0; bool comparison = false; int maxAnisotropy = 1; uint32_t handle = 0; };
+struct FwSamplerState {
+    FwFilter filter = FwFilter::Linear;
+    FwAddress address = FwAddress::Wrap;
+    bool comparison = false;
+    int maxAnisotropy = 1;
+    uint32_t handle = 0;
+};
 
 class FwDirect3D {
 public:
@@ -123,11 +137,12 @@ public:
     // vertex and index bindings so a later layout switch never re-binds it.
     void ForgetBuffer(uint32_t handle);
 
-    // State objects (mode 0 opaque, 1 alpha, 2 additive; others null).
-    std::shared_ptr<FwBlendState> CreateBlendState(int mode);
+    // State objects; a mode, filter or address outside its enum gives null.
+    std::shared_ptr<FwBlendState> CreateBlendState(FwBlendMode mode);
     std::shared_ptr<FwDepthStencilState> CreateDepthStencilState(bool depthTest, bool depthWrite);
     std::shared_ptr<FwRasterizerState> CreateRasterizerState(FwCullMode cull, FwFillMode fill, bool depthClip, bool scissor);
-    std::shared_ptr<FwSamplerState> CreateSamplerState(int filter, int address, bool comparison, int maxAnisotropy = 4);
+    std::shared_ptr<FwSamplerState> CreateSamplerState(FwFilter filter, FwAddress address, bool comparison,
+                                                       int maxAnisotropy = 4);
     // Binding copies the state: the caller may release its object at once.
     // The getters return the device's own copy, valid until the next Set.
     void SetBlendState(const FwBlendState* state);  // null = default alpha blend

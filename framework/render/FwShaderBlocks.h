@@ -10,9 +10,10 @@
 
 #include "framework/math/FwMath.h"
 
-// GL uniform buffer binding points. The game's original slots are per shader
-// stage and reused between shader sets (slot 0 is the sprite, object and
-// effect block); GL bindings are global, so each block gets its own point.
+// GL uniform buffer binding points. Each shader set numbers its blocks from
+// its own slot 0 (the comments below give that slot: the sprite, object and
+// effect blocks all sit in their set's slot 0); GL bindings are global, so
+// each block gets its own point.
 namespace FwBlockBinding {
 constexpr uint32_t Object = 0;      // cbObject     (model shader slot 0)
 constexpr uint32_t Material = 1;    // cbMaterial   (model shader slot 1)

@@ -440,11 +440,11 @@ bool FwShaderManager::Init(std::string* errorText) {
     ok = s.camera.Create(FwBlockBinding::Camera) && ok;
     ok = s.light.Create(FwBlockBinding::Light) && ok;
 
-    s.pointWrap = device.CreateSamplerState(0, 0, false);
-    s.linearWrap = device.CreateSamplerState(1, 0, false);
+    s.pointWrap = device.CreateSamplerState(FwFilter::Point, FwAddress::Wrap, false);
+    s.linearWrap = device.CreateSamplerState(FwFilter::Linear, FwAddress::Wrap, false);
     s.spriteDepth = device.CreateDepthStencilState(false, false);
     s.spriteRasterizer = device.CreateRasterizerState(FwCullMode::None, FwFillMode::Solid, true, false);
-    s.opaqueBlend = device.CreateBlendState(0);
+    s.opaqueBlend = device.CreateBlendState(FwBlendMode::Opaque);
     ok = ok && s.pointWrap && s.linearWrap && s.spriteDepth && s.spriteRasterizer;
     if (!ok) {
         failures = "the shaders' constant buffers or states could not be created\n";
@@ -572,7 +572,7 @@ void FwShaderManager::DrawTex(const FwTexture* texture, float x, float y, float 
     // the target clamps to 0) leaves every pixel as it was: the faded-out
     // full-screen fade would otherwise cost a whole screen of pixels.
     const FwBlendState* blend = device.GetBlendState();
-    if (!g_referenceShading && s.sprite.data.g_color.w <= 0.0f && blend && blend->mode != 0) return;
+    if (!g_referenceShading && s.sprite.data.g_color.w <= 0.0f && blend && blend->mode != FwBlendMode::Opaque) return;
     bool ownPass = !s.begun;
     if (ownPass) Begin(false, true);
 
@@ -683,7 +683,7 @@ void FwShaderManager::DrawModel(const FwModel* model, float alpha, const Matrix*
     // Blending may be switched off per solid subset under the default alpha
     // blend only; the caller's blend comes back after the model.
     const FwBlendState callerBlend = device.GetBlendState() ? *device.GetBlendState() : FwBlendState{};
-    const bool dropBlend = !g_referenceShading && callerBlend.mode == 1 && s.opaqueBlend;
+    const bool dropBlend = !g_referenceShading && callerBlend.mode == FwBlendMode::Alpha && s.opaqueBlend;
     bool blendDropped = false;
     s.seeThrough.clear();
 

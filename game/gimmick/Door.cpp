@@ -86,32 +86,23 @@ void NomalDoor::Draw() const {
 // Groups
 // ---------------------------------------------------------------------------
 
-Gimmick_PushingDoor::Gimmick_PushingDoor(const Vector3& buttonPosition, const Vector3& doorPosition,
-                                         float doorAngleDegrees)
-    : button_(std::make_shared<PushingButton>(buttonPosition)),
+template <typename ButtonType>
+Gimmick_ButtonDoor<ButtonType>::Gimmick_ButtonDoor(const Vector3& buttonPosition, const Vector3& doorPosition,
+                                                   float doorAngleDegrees)
+    : button_(std::make_shared<ButtonType>(buttonPosition)),
       door_(std::make_shared<NomalDoor>(doorPosition, doorAngleDegrees)) {}
 
-void Gimmick_PushingDoor::Update(bool pressed) {
+template <typename ButtonType>
+void Gimmick_ButtonDoor<ButtonType>::Update(bool pressed) {
     button_->Update(pressed);
     door_->Update(button_->IsOn());
 }
 
-void Gimmick_PushingDoor::Draw() const {
+template <typename ButtonType>
+void Gimmick_ButtonDoor<ButtonType>::Draw() const {
     button_->Draw();
     door_->Draw();
 }
 
-Gimmick_ReturnDoor::Gimmick_ReturnDoor(const Vector3& buttonPosition, const Vector3& doorPosition,
-                                       float doorAngleDegrees)
-    : button_(std::make_shared<ReturnButton>(buttonPosition)),
-      door_(std::make_shared<NomalDoor>(doorPosition, doorAngleDegrees)) {}
-
-void Gimmick_ReturnDoor::Update(bool pressed) {
-    button_->Update(pressed);
-    door_->Update(button_->IsOn());
-}
-
-void Gimmick_ReturnDoor::Draw() const {
-    button_->Draw();
-    door_->Draw();
-}
+template class Gimmick_ButtonDoor<PushingButton>;
+template class Gimmick_ButtonDoor<ReturnButton>;

@@ -92,42 +92,28 @@ private:
     bool lampOn_ = false;
 };
 
-// A pushing button and its door: the door opens for good once the button
-// has been held down long enough.
-class Gimmick_PushingDoor {
+// A button and the door it drives, for the two door buttons: with a
+// PushingButton the door opens for good once the button has been held down
+// long enough; with a ReturnButton it is open only while something keeps the
+// button down.
+template <typename ButtonType>
+class Gimmick_ButtonDoor {
 public:
-    // Game scene, from a pushing-door record.
-    Gimmick_PushingDoor(const Vector3& buttonPosition, const Vector3& doorPosition, float doorAngleDegrees);
+    // Game scene, from a pushing-door or return-door record.
+    Gimmick_ButtonDoor(const Vector3& buttonPosition, const Vector3& doorPosition, float doorAngleDegrees);
 
     // Game scene, each frame after its press test: button, then door.
     void Update(bool pressed);
     // Game scene 3D pass: button, then door.
     void Draw() const;
 
-    const std::shared_ptr<PushingButton>& GetButton() const { return button_; }
+    const std::shared_ptr<ButtonType>& GetButton() const { return button_; }
     const std::shared_ptr<NomalDoor>& GetDoor() const { return door_; }
 
 private:
-    std::shared_ptr<PushingButton> button_;
+    std::shared_ptr<ButtonType> button_;
     std::shared_ptr<NomalDoor> door_;
 };
 
-// A return button and its door: the door is open only while something keeps
-// the button down.
-class Gimmick_ReturnDoor {
-public:
-    // Game scene, from a return-door record.
-    Gimmick_ReturnDoor(const Vector3& buttonPosition, const Vector3& doorPosition, float doorAngleDegrees);
-
-    // Game scene, each frame after its press test: button, then door.
-    void Update(bool pressed);
-    // Game scene 3D pass: button, then door.
-    void Draw() const;
-
-    const std::shared_ptr<ReturnButton>& GetButton() const { return button_; }
-    const std::shared_ptr<NomalDoor>& GetDoor() const { return door_; }
-
-private:
-    std::shared_ptr<ReturnButton> button_;
-    std::shared_ptr<NomalDoor> door_;
-};
+using Gimmick_PushingDoor = Gimmick_ButtonDoor<PushingButton>;
+using Gimmick_ReturnDoor = Gimmick_ButtonDoor<ReturnButton>;

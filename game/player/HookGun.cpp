@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/KeyLatch.h"
+#include "scene/KeyLatch.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/collision/FwCollision.h"
 #include "framework/platform/FwPlatform.h"
@@ -12,8 +12,6 @@
 #include "framework/resource/FwResourceFactory.h"
 
 namespace {
-constexpr float kReelArrive = 2.0f;
-constexpr float kMaxTurnDeg = 50.0f;
 
 void PlaySound(const std::shared_ptr<FwSoundInstance>& s, bool loop) {
     if (s) s->Play(loop, true);
@@ -43,7 +41,7 @@ HookGun::~HookGun() {
 
 void HookGun::FollowPlayer(const Matrix& cameraWorld, const Vector3& aimPoint) {
     // 1 to the right, 0.5 down and 1 ahead of the eye, following the view.
-    gunPosition_ = cameraWorld.Translation() + TransformNormal(Vector3(1.0f, -0.5f, 1.0f), cameraWorld);
+    gunPosition_ = cameraWorld.Translation() + TransformNormal(Vector3(kGunOffsetX, kGunOffsetY, kGunOffsetZ), cameraWorld);
     gunWorld_ = WithoutTranslation(cameraWorld) * MatrixTranslation(gunPosition_);
     if (state_ == kReady) flightDirection_ = Normalize(aimPoint - GetHookPosition());
 }
@@ -93,12 +91,12 @@ void HookGun::Update(float hookDistance, int hitBox, const Vector3& playerForwar
             if (hookHitSound_) hookHitSound_->Stop();
             StopIfPlaying(chainSound_);
             PlaySound(jewelHitSound_, false);
-            hookSpeed_ = 0.5f;
+            hookSpeed_ = kJewelPullSpeed;
             state_ = kReeling;
             jewelLock_ = true;
         }
         // The jewel slows from 0.5 to 0.1 per frame on its way to the player.
-        if (hookSpeed_ > 0.1f) hookSpeed_ -= 0.05f;
+        if (hookSpeed_ > kJewelMinSpeed) hookSpeed_ -= kJewelSlowdown;
         objectPull_ = Normalize(gunPosition_ - GetHookPosition()) * hookSpeed_;
     }
 }
@@ -106,17 +104,17 @@ void HookGun::Update(float hookDistance, int hitBox, const Vector3& playerForwar
 void HookGun::StepReady(float hookDistance) {
     if (jewelLock_) return;
     StopIfPlaying(chainSound_);
-    hookWorld_ = MatrixTranslation(0.0f, 0.0f, 0.6f) * gunWorld_;
+    hookWorld_ = MatrixTranslation(0.0f, 0.0f, kHookRestOffset) * gunWorld_;
 
     if (hookDistance < kMaxRange) {
         sighting_ = true;
-        crosshairAlpha_ = std::min(crosshairAlpha_ + 0.1f, 0.5f);
+        crosshairAlpha_ = std::min(crosshairAlpha_ + kCrosshairFade, kSightAlpha);
     } else {
         sighting_ = false;
-        crosshairAlpha_ = std::max(crosshairAlpha_ - 0.1f, 0.1f);
+        crosshairAlpha_ = std::max(crosshairAlpha_ - kCrosshairFade, kIdleAlpha);
     }
 
-    if (FwIsKeyDown(FwKey::LButton)) hookSpeed_ = 1.5f;
+    if (FwIsKeyDown(FwKey::LButton)) hookSpeed_ = kShotSpeed;
     if (LeftPressEdge()) {
         PlaySound(chainSound_, true);
         launchPoint_ = gunPosition_;
@@ -151,10 +149,10 @@ void HookGun::StepAttached(const Vector3& playerForward, bool playerJumping) {
     if (LeftPressEdge()) {
         PlaySound(chainSound_, true);
         if (playerJumping) {
-            hookSpeed_ = 1.0f;
+            hookSpeed_ = kPlayerPullSpeed;
             state_ = kPullingPlayer;
         } else {
-            hookSpeed_ = 1.5f;
+            hookSpeed_ = kShotSpeed;
             state_ = kReeling;
         }
     }
@@ -238,7 +236,7 @@ void HookGun::Draw2D() const {
     FwShaderManager& shaders = FwShaderManager::GetInstance();
     shaders.SetSpriteWorld(Matrix::Identity());
     const FwTexture* tex = sighting_ ? sightingTexture_ : noSightingTexture_;
-    float size = sighting_ ? 64.0f : 16.0f;
+    float size = sighting_ ? kSightCrosshairSize : kIdleCrosshairSize;
     if (!tex || tex->IsEmpty()) return;
     FwRect src{0.0f, 0.0f, size, size};
     Vector4 color(1.0f, 1.0f, 1.0f, crosshairAlpha_);

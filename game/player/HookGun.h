@@ -17,13 +17,37 @@ class FwSoundInstance;
 
 class HookGun {
 public:
-    enum State { kReady = 0, kFlying = 1, kAttached = 2, kPullingPlayer = 3, kReeling = 4 };
+    enum State : int { kReady = 0, kFlying = 1, kAttached = 2, kPullingPlayer = 3, kReeling = 4 };
 
     static constexpr float kRadius = 0.5f;
     static constexpr float kMaxRange = 35.0f;
     static constexpr float kMaxAngle = 40.0f;
     static constexpr float kAttachDistance = 3.0f;
     static constexpr float kLinkLength = 0.5f;
+    // The gun sits this far right, down and ahead of the eye, in view space.
+    static constexpr float kGunOffsetX = 1.0f;
+    static constexpr float kGunOffsetY = -0.5f;
+    static constexpr float kGunOffsetZ = 1.0f;
+    // The hook rests this far ahead of the gun while ready.
+    static constexpr float kHookRestOffset = 0.6f;
+    // Speeds in units a frame: a shot, the reel that drags the player, and
+    // the jewel's pull (slowing by kJewelSlowdown a frame to kJewelMinSpeed).
+    static constexpr float kShotSpeed = 1.5f;
+    static constexpr float kPlayerPullSpeed = 1.0f;
+    static constexpr float kJewelPullSpeed = 0.5f;
+    static constexpr float kJewelSlowdown = 0.05f;
+    static constexpr float kJewelMinSpeed = 0.1f;
+    // A reeled hook has arrived within this distance of the gun.
+    static constexpr float kReelArrive = 2.0f;
+    // The reeled hook turns toward the gun at most this many degrees a frame.
+    static constexpr float kMaxTurnDeg = 50.0f;
+    // Crosshair: alpha while sighting (up to kSightAlpha) or not (down to
+    // kIdleAlpha), by kCrosshairFade a frame; size in pixels.
+    static constexpr float kSightAlpha = 0.5f;
+    static constexpr float kIdleAlpha = 0.1f;
+    static constexpr float kCrosshairFade = 0.1f;
+    static constexpr float kSightCrosshairSize = 64.0f;
+    static constexpr float kIdleCrosshairSize = 16.0f;
 
     // Game scene constructor: loads models, crosshair textures and sounds.
     HookGun();
@@ -51,7 +75,7 @@ public:
     // Game scene sprite pass: the crosshair.
     void Draw2D() const;
 
-    int GetState() const { return state_; }
+    State GetState() const { return state_; }
     float GetRadius() const { return kRadius; }
     const Vector3& GetGunPosition() const { return gunPosition_; }
     Vector3 GetHookPosition() const { return hookWorld_.Translation(); }
@@ -82,7 +106,7 @@ private:
     bool LeftPressEdge();
     float ChainLength() const;
 
-    int state_ = kReady;
+    State state_ = kReady;
     FwTexture* sightingTexture_ = nullptr;
     FwTexture* noSightingTexture_ = nullptr;
     bool sighting_ = false;

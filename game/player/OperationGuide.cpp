@@ -1,6 +1,6 @@
 #include "game/player/OperationGuide.h"
 
-#include "app/BaseScene.h"
+#include "scene/FadeStep.h"
 #include "framework/collision/FwCollision.h"
 #include "framework/render/FwShaderManager.h"
 #include "framework/render/FwTexture.h"

@@ -2,13 +2,11 @@
 
 #include <algorithm>
 
-#include "app/KeyLatch.h"
+#include "scene/KeyLatch.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/resource/FwResourceFactory.h"
 
 namespace {
-constexpr float kMouseDivisor = 4.5f;
-constexpr float kPitchLimit = 80.0f;
 
 bool IsZero(const Vector3& v) { return v.x == 0.0f && v.y == 0.0f && v.z == 0.0f; }
 
@@ -21,8 +19,8 @@ bool IsPlaying(const std::shared_ptr<FwSoundInstance>& s) { return s && s->IsPla
 Player::Player() {
     auto& res = FwResourceFactory::GetInstance();
     collisionModel_ = res.GetModel("GameScene/Player/CollisionModel.gltf");
-    landingSound_ = res.GetSound("Player/Landing.wav", 0.1f, false);
-    footstepSound_ = res.GetSound("Player/FootStep.wav", 0.1f, false);
+    landingSound_ = res.GetSound("Player/Landing.wav", kSoundVolume, false);
+    footstepSound_ = res.GetSound("Player/FootStep.wav", kSoundVolume, false);
 
     FwPlatform& platform = FwGetPlatform();
     cursorCenter_ = platform.ClientToScreen(FwPoint{640, 360});
@@ -42,12 +40,12 @@ void Player::Update(const Vector3& pull, bool stop, bool hitByLaser) {
             pulled_ = false;
             ReadMoveKeys();
             if (moving_) Walk();
-            fov_ = std::max(fov_ - 5.0f, 60.0f);
+            fov_ = std::max(fov_ - kFovNarrowStep, kWalkFov);
         } else {
             pulled_ = true;
             move_ = pull;
             position_ += pull;
-            fov_ = std::min(fov_ + 2.0f, 90.0f);
+            fov_ = std::min(fov_ + kFovWidenStep, kPulledFov);
         }
     } else {
         StopIfPlaying(landingSound_);
@@ -63,15 +61,15 @@ void Player::MouseLook(bool stop) {
 
     if (failed_) {
         // The view sinks toward the floor while the stage restarts.
-        pitch_ = std::min(pitch_ + 5.0f, kPitchLimit);
+        pitch_ = std::min(pitch_ + kFailedPitchStep, kPitchLimit);
     } else {
         FwPlatform& platform = FwGetPlatform();
         if (platform.IsGameWindowActive()) {
             FwPoint cursor = platform.GetCursorPos();
             int dx = cursor.x - cursorCenter_.x;
             int dy = cursor.y - cursorCenter_.y;
-            yaw_ += static_cast<float>(dx) / kMouseDivisor;
-            pitch_ += static_cast<float>(dy) / kMouseDivisor;
+            yaw_ += static_cast<float>(dx) / kMousePixelsPerDegree;
+            pitch_ += static_cast<float>(dy) / kMousePixelsPerDegree;
             pitch_ = std::clamp(pitch_, -kPitchLimit, kPitchLimit);
             platform.SetCursorPos(cursorCenter_);
         }
@@ -128,7 +126,7 @@ void Player::ApplyPushAndJump(bool pushHit, const Vector3& push, float ceilingDi
     if (jumping_) {
         float a = std::min(jumpSpeed_, ceilingDistance);
         position_.y += a;
-        jumpSpeed_ = std::max(a - 0.1f, 0.0f);
+        jumpSpeed_ = std::max(a - kJumpDeceleration, 0.0f);
     } else {
         jumpSpeed_ = 0.0f;
     }
@@ -137,9 +135,9 @@ void Player::ApplyPushAndJump(bool pushHit, const Vector3& push, float ceilingDi
 void Player::ApplyGravity(bool floorHit, float floorDistance) {
     if (!pulled_) {
         if (floorHit) {
-            if (floorDistance > kEyeHeight + 0.5f) {
+            if (floorDistance > kEyeHeight + kStepTolerance) {
                 position_.y += fallSpeed_;
-                fallSpeed_ = std::max(fallSpeed_ - 0.03f, kMaxFallSpeed);
+                fallSpeed_ = std::max(fallSpeed_ - kGravity, kMaxFallSpeed);
             } else {
                 position_.y += kEyeHeight - floorDistance;
                 if (fallSpeed_ != 0.0f && landingSound_) landingSound_->Play(false, true);
@@ -147,7 +145,7 @@ void Player::ApplyGravity(bool floorHit, float floorDistance) {
                 jumping_ = false;
             }
         } else {
-            position_.y -= 1.0f;
+            position_.y -= kFreeFallStep;
         }
     }
     cameraWorld_ = viewRotation_ * MatrixTranslation(position_);

@@ -22,6 +22,25 @@ public:
     static constexpr float kMaxFallSpeed = -1.0f;
     static constexpr float kWalkSpeed = 0.3f;
     static constexpr float kFailHeight = 150.0f;
+    // Gravity: added to the fall speed each frame, down to kMaxFallSpeed.
+    static constexpr float kGravity = 0.03f;
+    // A jump loses this much upward speed each frame.
+    static constexpr float kJumpDeceleration = 0.1f;
+    // The floor ray sees ground when it lies within kEyeHeight + this.
+    static constexpr float kStepTolerance = 0.5f;
+    // Fall per frame when the floor ray meets nothing at all.
+    static constexpr float kFreeFallStep = 1.0f;
+    // Field of view: narrows while walking, widens while the chain pulls.
+    static constexpr float kWalkFov = 60.0f;
+    static constexpr float kPulledFov = 90.0f;
+    static constexpr float kFovNarrowStep = 5.0f;
+    static constexpr float kFovWidenStep = 2.0f;
+    // Mouse look: cursor pixels per degree of turn, and the pitch limit.
+    static constexpr float kMousePixelsPerDegree = 4.5f;
+    static constexpr float kPitchLimit = 80.0f;
+    // Degrees a frame the view sinks while the stage restarts.
+    static constexpr float kFailedPitchStep = 5.0f;
+    static constexpr float kSoundVolume = 0.1f;
     // Where the crosshair points when its ray meets nothing (looking into a
     // pit with no floor): far, but finite, so the hook still gets a direction.
     static constexpr float kAimMissDistance = 1000.0f;

@@ -26,8 +26,12 @@ protected:
 
     // A wall object whose broad-phase centre is its surface at (0, 0, z).
     SceneSolid Wall(float z) { return SceneSolid::FromWorld(&wall_, MatrixTranslation(0, 0, z)); }
-    // A door group whose panel and button top stand at the given z.
-    SceneDoorGroup DoorGroup(float doorZ, float buttonZ) { return {Wall(doorZ), Wall(buttonZ)}; }
+    // A button top at z: only box rays see it.
+    SceneSolid ButtonTop(float z) {
+        SceneSolid top = Wall(z);
+        top.boxRaysOnly = true;
+        return top;
+    }
     // A wall whose surface is at z = surfaceZ while its position, the
     // broad-phase centre, is far ahead at z = positionZ.
     SceneSolid OffsetWall(float surfaceZ, float positionZ) {
@@ -51,17 +55,13 @@ protected:
 // RayCastSolids
 // ---------------------------------------------------------------------------
 
-TEST_F(SceneQueriesTest, SolidsRayFindsTheNearestOfEveryKindAndTheStage) {
+TEST_F(SceneQueriesTest, SolidsRayFindsTheNearestFixtureBoxOrStage) {
     EXPECT_EQ(CastSolids(-1), 20.0f);  // the stage alone
-    solids_.showcase = Wall(12);
+    solids_.fixtures = {Wall(12)};
     EXPECT_EQ(CastSolids(-1), 12.0f);
-    solids_.windows = {Wall(14), Wall(11)};
+    solids_.fixtures = {Wall(14), Wall(11), Wall(12)};
     EXPECT_EQ(CastSolids(-1), 11.0f);
-    solids_.returnDoors = {DoorGroup(10, 50)};
-    EXPECT_EQ(CastSolids(-1), 10.0f);
-    solids_.pushingDoors = {DoorGroup(9, 50)};
-    EXPECT_EQ(CastSolids(-1), 9.0f);
-    solids_.timeDoors = {DoorGroup(8, 50)};
+    solids_.fixtures.push_back(Wall(8));
     EXPECT_EQ(CastSolids(-1), 8.0f);
     solids_.boxes = {Wall(7)};
     EXPECT_EQ(CastSolids(-1), 7.0f);
@@ -86,10 +86,10 @@ TEST_F(SceneQueriesTest, AimRayMeetsTheJewelInFrontOfTheSolids) {
     solids_.jewel = Wall(6);
     ASSERT_TRUE(RayCastAimTargets(solids_, kOrigin, kForward, 0.5f, d));
     EXPECT_EQ(d, 6.0f);
-    solids_.windows = {Wall(4)};
+    solids_.fixtures = {Wall(4)};
     ASSERT_TRUE(RayCastAimTargets(solids_, kOrigin, kForward, 0.5f, d));
     EXPECT_EQ(d, 4.0f) << "a window in front still wins";
-    solids_.windows.clear();
+    solids_.fixtures.clear();
     solids_.jewel = OffsetWall(8, 40);  // out of the broad phase
     ASSERT_TRUE(RayCastAimTargets(solids_, kOrigin, kForward, 0.5f, d));
     EXPECT_EQ(d, 20.0f);
@@ -108,14 +108,9 @@ TEST_F(SceneQueriesTest, SolidsRaySkipsOnlyTheBoxWithTheIgnoredIndex) {
 }
 
 TEST_F(SceneQueriesTest, PlayerRaysPassThroughButtonsWhileBoxRaysStopOnThem) {
-    for (auto* groups : {&solids_.timeDoors, &solids_.pushingDoors, &solids_.returnDoors}) {
-        solids_.timeDoors.clear();
-        solids_.pushingDoors.clear();
-        solids_.returnDoors.clear();
-        *groups = {DoorGroup(15, 5)};
-        EXPECT_EQ(CastSolids(-1), 15.0f);  // the player's floor and aim rays
-        EXPECT_EQ(CastSolids(0), 5.0f);    // a box's fall ray
-    }
+    solids_.fixtures = {Wall(15), ButtonTop(5)};
+    EXPECT_EQ(CastSolids(-1), 15.0f);  // the player's floor and aim rays
+    EXPECT_EQ(CastSolids(0), 5.0f);    // a box's fall ray
 }
 
 TEST_F(SceneQueriesTest, BroadPhaseSkipsObjectsWhosePositionIsOutOfReach) {
@@ -157,7 +152,7 @@ TEST_F(SceneQueriesTest, HookTakesTheFirstBoxInListOrderThatIsNearerThanTheWalls
 
 TEST_F(SceneQueriesTest, HookSkipsBoxesBehindAWall) {
     solids_.boxes = {Wall(25), Wall(8)};
-    solids_.windows = {Wall(10)};
+    solids_.fixtures = {Wall(10)};
     float d = -1.0f;
     int32_t hitBox = -1;
     ASSERT_TRUE(RayCastHookTargets(solids_, kOrigin, kForward, 0.5f, d, hitBox));
@@ -167,7 +162,7 @@ TEST_F(SceneQueriesTest, HookSkipsBoxesBehindAWall) {
 
 TEST_F(SceneQueriesTest, BoxLevelWithAWallIsNotHooked) {
     solids_.boxes = {Wall(10)};
-    solids_.pushingDoors = {DoorGroup(10, 50)};
+    solids_.fixtures = {Wall(10), ButtonTop(50)};
     float d = -1.0f;
     int32_t hitBox = -1;
     ASSERT_TRUE(RayCastHookTargets(solids_, kOrigin, kForward, 0.5f, d, hitBox));
@@ -175,18 +170,17 @@ TEST_F(SceneQueriesTest, BoxLevelWithAWallIsNotHooked) {
     EXPECT_EQ(d, 10.0f);
 }
 
-TEST_F(SceneQueriesTest, HookStrikesDoorsWindowsShowcaseAndJewelButNotButtons) {
-    solids_.timeDoors = {DoorGroup(30, 4)};
-    solids_.returnDoors = {DoorGroup(30, 4)};
+TEST_F(SceneQueriesTest, HookStrikesFixturesAndJewelButNotButtons) {
+    solids_.fixtures = {Wall(30), ButtonTop(4), Wall(30), ButtonTop(4)};
     solids_.jewel = Wall(15);
     float d = -1.0f;
     int32_t hitBox = -1;
     ASSERT_TRUE(RayCastHookTargets(solids_, kOrigin, kForward, 0.5f, d, hitBox));
     EXPECT_EQ(d, 15.0f);
-    solids_.showcase = Wall(13);
+    solids_.fixtures.push_back(Wall(13));
     ASSERT_TRUE(RayCastHookTargets(solids_, kOrigin, kForward, 0.5f, d, hitBox));
     EXPECT_EQ(d, 13.0f);
-    solids_.returnDoors = {DoorGroup(11, 4)};
+    solids_.fixtures[2] = Wall(11);
     ASSERT_TRUE(RayCastHookTargets(solids_, kOrigin, kForward, 0.5f, d, hitBox));
     EXPECT_EQ(d, 11.0f);
     EXPECT_EQ(hitBox, -1);
@@ -238,28 +232,21 @@ TEST_F(SceneQueriesTest, FirstObjectWithinFiveDecidesAndTheStageComesLast) {
     EXPECT_EQ(push, (Vector3{0, 0, 0}));
 }
 
-TEST_F(SceneQueriesTest, PushOutVisitsBoxesDoorsWindowsShowcaseInThatOrder) {
-    // Each kind in turn holds a surface 4 ahead (no push) in front of the
-    // order, while every later kind holds one 1.5 ahead that would push.
+TEST_F(SceneQueriesTest, PushOutVisitsBoxesThenFixturesInListOrder) {
+    // Each object in turn holds a surface 4 ahead (no push) in front of the
+    // order, while every later one holds one 1.5 ahead that would push.
     auto pushes = [&]() {
         Vector3 push;
         PushOutOfWalls(solids_, kOrigin, kForward, 0.5f, push);
         return push.z != 0.0f;
     };
-    solids_.showcase = Wall(1.5f);
+    solids_.fixtures = {Wall(1.5f), Wall(1.5f), Wall(1.5f)};
     EXPECT_TRUE(pushes());
-    solids_.windows = {Wall(4)};
-    EXPECT_FALSE(pushes());
-    solids_.windows = {Wall(1.5f)};
-    solids_.returnDoors = {DoorGroup(4, 50)};
-    EXPECT_FALSE(pushes());
-    solids_.returnDoors = {DoorGroup(1.5f, 50)};
-    solids_.pushingDoors = {DoorGroup(4, 50)};
-    EXPECT_FALSE(pushes());
-    solids_.pushingDoors = {DoorGroup(1.5f, 50)};
-    solids_.timeDoors = {DoorGroup(4, 50)};
-    EXPECT_FALSE(pushes());
-    solids_.timeDoors = {DoorGroup(1.5f, 50)};
+    for (size_t i = solids_.fixtures.size(); i-- > 0;) {
+        solids_.fixtures[i] = Wall(4);
+        EXPECT_FALSE(pushes()) << "fixture " << i;
+        solids_.fixtures[i] = Wall(1.5f);
+    }
     solids_.boxes = {Wall(4)};
     EXPECT_FALSE(pushes());
     solids_.boxes = {Wall(1.5f)};
@@ -267,7 +254,7 @@ TEST_F(SceneQueriesTest, PushOutVisitsBoxesDoorsWindowsShowcaseInThatOrder) {
 }
 
 TEST_F(SceneQueriesTest, PushOutIgnoresButtons) {
-    solids_.pushingDoors = {DoorGroup(50, 1.5f)};
+    solids_.fixtures = {Wall(50), ButtonTop(1.5f)};
     Vector3 push;
     PushOutOfWalls(solids_, kOrigin, kForward, 0.5f, push);
     EXPECT_EQ(push, (Vector3{0, 0, 0}));

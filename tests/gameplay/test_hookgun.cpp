@@ -3,7 +3,7 @@
 // test computes the ray distances the game scene would hand to the gun.
 #include <gtest/gtest.h>
 
-#include "app/KeyLatch.h"
+#include "scene/KeyLatch.h"
 #include "game/gimmick/Box.h"
 #include "game/player/HookGun.h"
 #include "tests/support/FakePlatform.h"

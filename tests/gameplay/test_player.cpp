@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "app/KeyLatch.h"
+#include "scene/KeyLatch.h"
 #include "game/player/HookGun.h"
 #include "game/player/Player.h"
 #include "tests/support/FakePlatform.h"

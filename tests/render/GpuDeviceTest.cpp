@@ -72,14 +72,15 @@ TEST_F(Device, BackBufferAndZBufferHaveTheRequestedSize) {
 
 TEST_F(Device, StateCreationRejectsUnknownModes) {
     FwDirect3D& device = FwDirect3D::GetInstance();
-    for (int mode = 0; mode <= 2; ++mode) EXPECT_NE(device.CreateBlendState(mode), nullptr) << mode;
-    EXPECT_EQ(device.CreateBlendState(3), nullptr);
-    EXPECT_EQ(device.CreateBlendState(-1), nullptr);
-    EXPECT_NE(device.CreateSamplerState(0, 1, true), nullptr);
-    EXPECT_EQ(device.CreateSamplerState(3, 0, false), nullptr);
-    EXPECT_EQ(device.CreateSamplerState(1, 2, false), nullptr);
-    EXPECT_EQ(device.CreateSamplerState(2, 0, false, 0), nullptr);
-    auto aniso = device.CreateSamplerState(2, 0, false, 16);
+    for (int mode = 0; mode <= 2; ++mode)
+        EXPECT_NE(device.CreateBlendState(static_cast<FwBlendMode>(mode)), nullptr) << mode;
+    EXPECT_EQ(device.CreateBlendState(static_cast<FwBlendMode>(3)), nullptr);
+    EXPECT_EQ(device.CreateBlendState(static_cast<FwBlendMode>(-1)), nullptr);
+    EXPECT_NE(device.CreateSamplerState(FwFilter::Point, FwAddress::Clamp, true), nullptr);
+    EXPECT_EQ(device.CreateSamplerState(static_cast<FwFilter>(3), FwAddress::Wrap, false), nullptr);
+    EXPECT_EQ(device.CreateSamplerState(FwFilter::Linear, static_cast<FwAddress>(2), false), nullptr);
+    EXPECT_EQ(device.CreateSamplerState(FwFilter::Anisotropic, FwAddress::Wrap, false, 0), nullptr);
+    auto aniso = device.CreateSamplerState(FwFilter::Anisotropic, FwAddress::Wrap, false, 16);
     ASSERT_NE(aniso, nullptr);
     EXPECT_NE(aniso->handle, 0u);
 }
@@ -200,8 +201,8 @@ TEST_F(Device, BlendModesCombineAsSpecified) {
     FwDirect3D& device = FwDirect3D::GetInstance();
     std::vector<FwEffectVertex> halfRed = FullScreen(0.5f, false);
     for (auto& v : halfRed) v.color = {1, 0, 0, 0.5f};
-    auto opaque = device.CreateBlendState(0);
-    auto additive = device.CreateBlendState(2);
+    auto opaque = device.CreateBlendState(FwBlendMode::Opaque);
+    auto additive = device.CreateBlendState(FwBlendMode::Additive);
 
     ClearFrame(0, 0.5f, 0, 1);
     device.SetBlendState(opaque.get());

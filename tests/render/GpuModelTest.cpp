@@ -59,7 +59,7 @@ protected:
         if (IsSkipped() || HasFatalFailure()) return;
         LookFromOrigin({0, 0, 1});
         Light({0, 0, 0}, {0, 0, 1}, {0, 0, 0});
-        opaque_ = FwDirect3D::GetInstance().CreateBlendState(0);
+        opaque_ = FwDirect3D::GetInstance().CreateBlendState(FwBlendMode::Opaque);
         FwDirect3D::GetInstance().SetBlendState(opaque_.get());  // read the shader output unblended
         ClearFrame(0, 0, 0, 0);
     }

@@ -158,7 +158,7 @@ TEST_F(SpritePass, DrawTexOutsideBeginRestoresTheStates) {
     FwDirect3D& device = FwDirect3D::GetInstance();
     auto depth = device.CreateDepthStencilState(true, false);
     auto raster = device.CreateRasterizerState(FwCullMode::Front, FwFillMode::Solid, true, false);
-    auto sampler = device.CreateSamplerState(1, 1, false);
+    auto sampler = device.CreateSamplerState(FwFilter::Linear, FwAddress::Clamp, false);
     device.SetDepthStencilState(depth.get());
     device.SetRasterizerState(raster.get());
     device.SetSampler(0, sampler.get());

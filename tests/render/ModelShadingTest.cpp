@@ -305,7 +305,7 @@ TEST_F(ModelShading, DrawModelGivesTheCallersBlendAndDepthStatesBack) {
     model.AddNode(MeshNode(v, f, s));
 
     FwDirect3D& device = FwDirect3D::GetInstance();
-    for (int mode : {0, 1, 2}) {
+    for (FwBlendMode mode : {FwBlendMode::Opaque, FwBlendMode::Alpha, FwBlendMode::Additive}) {
         auto blend = device.CreateBlendState(mode);
         auto depth = device.CreateDepthStencilState(true, true);
         device.SetBlendState(blend.get());
@@ -325,7 +325,7 @@ TEST_F(ModelShading, InvisibleSpritesAreSkippedOnlyUnderBlending) {
     FwShaderManager& shaders = FwShaderManager::GetInstance();
     FwDirect3D& device = FwDirect3D::GetInstance();
     const Vector4 clear{0, 1, 0, 0};
-    for (int mode : {1, 2}) {
+    for (FwBlendMode mode : {FwBlendMode::Alpha, FwBlendMode::Additive}) {
         auto blend = device.CreateBlendState(mode);
         device.SetBlendState(blend.get());
         ClearFrame(0, 0, 1, 1);
@@ -333,7 +333,7 @@ TEST_F(ModelShading, InvisibleSpritesAreSkippedOnlyUnderBlending) {
         ExpectPixel(Pixel(ReadBack(), 3, 3), {0, 0, 255, 255}, 0, "an alpha 0 sprite leaves the pixel");
     }
     // Opaque blending writes even an alpha 0 colour.
-    auto opaque = device.CreateBlendState(0);
+    auto opaque = device.CreateBlendState(FwBlendMode::Opaque);
     device.SetBlendState(opaque.get());
     ClearFrame(0, 0, 1, 1);
     shaders.DrawTex(&texture, 0, 0, kWidth, kHeight, nullptr, &clear, {0.5f, 0.5f});

@@ -120,8 +120,8 @@ TEST(NoDevice, CreationFailsAndDrawsDoNothing) {
     EXPECT_FALSE(texture.CreateTarget(4, 4, FwTextureFormat::RGBA8));
 
     FwDirect3D& device = FwDirect3D::GetInstance();
-    EXPECT_EQ(device.CreateBlendState(1), nullptr);
-    EXPECT_EQ(device.CreateSamplerState(1, 0, false), nullptr);
+    EXPECT_EQ(device.CreateBlendState(FwBlendMode::Alpha), nullptr);
+    EXPECT_EQ(device.CreateSamplerState(FwFilter::Linear, FwAddress::Wrap, false), nullptr);
     const float vertices[15] = {};
     device.DrawVertices(FwTopology::TriangleList, 3, vertices, 20);
     std::vector<uint8_t> pixels;

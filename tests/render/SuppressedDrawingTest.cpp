@@ -79,7 +79,7 @@ TEST_F(SuppressedDrawing, CameraLightAndSpriteColourSetMeanwhileApplyOnceLifted)
     shaders.DrawTex(&texture, 0, 0, 1, 1, nullptr, &red, {0.5f, 0.5f});
     device.SetDrawingSuppressed(false);
 
-    auto opaque = device.CreateBlendState(0);
+    auto opaque = device.CreateBlendState(FwBlendMode::Opaque);
     device.SetBlendState(opaque.get());
     FwModel square = WhiteSquareModel();
     DrawSquare(square);

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "app/ClearScene.h"
-#include "app/SceneManager.h"
+#include "scene/SceneManager.h"
 #include "app/StageSelect.h"
 #include "framework/audio/FwAudio.h"
 #include "tests/scenes/MenuTestSupport.h"
@@ -29,7 +29,7 @@ protected:
     // Builds the clear scene of a cleared stage and makes it current.
     void Enter(int clearedStage) {
         scene_ = new ObservedClear(clearedStage);
-        SceneManager::GetInstance().ChangeScene(scene_);
+        SceneManager::GetInstance().ChangeScene(std::unique_ptr<BaseScene>(scene_));
         RunFrame();
     }
     // Presses the left button over a button (sprite coordinates) for one frame.
@@ -65,7 +65,7 @@ TEST_F(ClearSceneTest, ShowsTheCursorTheGameHidStartsItsMusicAndNamesTheClearedS
     EXPECT_TRUE(scene_->Music()->IsPlaying());
     EXPECT_EQ(CountEvents("sound:play:BGM.wav"), 1);
 
-    SceneManager::GetInstance().ChangeScene(scene_);
+    SceneManager::GetInstance().ChangeScene(std::unique_ptr<BaseScene>(scene_));
     const std::vector<std::string> events = RunFrame();
     EXPECT_STREQ(scene_->KindName(), "clear");
     EXPECT_EQ(scene_->StageNumber(), 2);

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "app/BaseScene.h"
+#include "scene/BaseScene.h"
 #include "tests/scenes/ProbeScene.h"
 #include "tests/scenes/SceneTestSupport.h"
 

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/SceneManager.h"
+#include "scene/SceneManager.h"
 #include "app/TitleScene.h"
 #include "framework/resource/FwDataRoot.h"
 #include "game/GameScene.h"
@@ -18,7 +18,7 @@ using GameSceneTest = SceneTest;
 
 TEST_F(GameSceneTest, HidesTheCursorPlaysItsMusicAndFadesIn) {
     SceneManager& manager = SceneManager::GetInstance();
-    manager.ChangeScene(new GameScene(1));
+    manager.ChangeScene(std::unique_ptr<BaseScene>(new GameScene(1)));
     EXPECT_EQ(platform_.cursorCalls, std::vector<bool>{false});
     EXPECT_EQ(CountEvents("sound:play:GameBGM.wav"), 1);
     RunFrame();
@@ -29,7 +29,7 @@ TEST_F(GameSceneTest, HidesTheCursorPlaysItsMusicAndFadesIn) {
 
 TEST_F(GameSceneTest, PKeyReturnsToTheTitleAtOnceEvenWhileBlack) {
     SceneManager& manager = SceneManager::GetInstance();
-    manager.ChangeScene(new GameScene(2));
+    manager.ChangeScene(std::unique_ptr<BaseScene>(new GameScene(2)));
     RunFrame();
     ASSERT_TRUE(manager.Current()->IsBlack());
 
@@ -46,9 +46,9 @@ TEST_F(GameSceneTest, PKeyReturnsToTheTitleAtOnceEvenWhileBlack) {
 
 TEST_F(GameSceneTest, CursorIsVisibleInTheTitleHoweverOftenGamesHidIt) {
     SceneManager& manager = SceneManager::GetInstance();
-    manager.ChangeScene(new GameScene(1));
+    manager.ChangeScene(std::unique_ptr<BaseScene>(new GameScene(1)));
     RunFrame();
-    manager.ChangeScene(new GameScene(1));  // a restart hides it again
+    manager.ChangeScene(std::unique_ptr<BaseScene>(new GameScene(1)));  // a restart hides it again
     RunFrame();
     platform_.Hold(0x50);
     RunFrames(2);
@@ -70,7 +70,7 @@ TEST_F(GameSceneTest, BrokenStageFileIsReportedAndReturnsToTheTitle) {
     FwDataRoot::Set((scratch.path / "Data").string());
 
     SceneManager& manager = SceneManager::GetInstance();
-    manager.ChangeScene(new GameScene(2));
+    manager.ChangeScene(std::unique_ptr<BaseScene>(new GameScene(2)));
     ASSERT_EQ(platform_.messages.size(), 1u);
     EXPECT_NE(platform_.messages[0].find("Stage_2.txt"), std::string::npos);
     RunFrames(2);
@@ -108,7 +108,7 @@ TEST_F(GameSceneTest, StageMeshMissingBrokenOrEmptyIsReportedAndReturnsToTheTitl
 
         SceneManager& manager = SceneManager::GetInstance();
         testing::internal::CaptureStderr();
-        manager.ChangeScene(new GameScene(2));
+        manager.ChangeScene(std::unique_ptr<BaseScene>(new GameScene(2)));
         const std::string err = testing::internal::GetCapturedStderr();
         ASSERT_EQ(platform_.messages.size(), 1u);
         const std::string& message = platform_.messages[0];

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/BaseScene.h"
+#include "scene/BaseScene.h"
 #include "framework/audio/FwAudio.h"
 
 class ProbeScene : public BaseScene {

@@ -6,8 +6,9 @@
 #include <fstream>
 #include <unistd.h>
 
-#include "app/KeyLatch.h"
-#include "app/SceneManager.h"
+#include "app/SceneFactory.h"
+#include "scene/KeyLatch.h"
+#include "scene/SceneManager.h"
 #include "framework/FwTrace.h"
 #include "framework/audio/FwAudio.h"
 
@@ -108,6 +109,7 @@ void SceneTest::SetUp() {
     platform_.active = true;
     platform_.cursorCalls.clear();
     KeyLatch::GetInstance().Reset();
+    InstallSceneFactory();
     FwSetTraceSink([this](const std::string& event) { frameEvents_.push_back(event); });
 }
 

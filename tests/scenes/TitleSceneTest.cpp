@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "app/KeyLatch.h"
-#include "app/SceneManager.h"
+#include "scene/KeyLatch.h"
+#include "scene/SceneManager.h"
 #include "app/TitleScene.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/render/FwShaderManager.h"
@@ -32,7 +32,7 @@ protected:
     void SetUp() override {
         SceneTest::SetUp();
         title_ = new ObservedTitle();
-        SceneManager::GetInstance().ChangeScene(title_);
+        SceneManager::GetInstance().ChangeScene(std::unique_ptr<BaseScene>(title_));
     }
     // Runs frames until the fade-in is over (20 frames).
     void FinishFadeIn() {

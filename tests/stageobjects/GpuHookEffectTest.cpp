@@ -41,7 +41,7 @@ struct GpuHookEffectTest : StageObjectTest {
         shaders.SetProjMatrix(MatrixPerspectiveFovLH(60.0f * kDegToRad, 1.0f, 0.01f, 100.0f));
         shaders.UpdateCamera();
         shaders.SetEffectShader();
-        auto additive = d3d.CreateBlendState(2);
+        auto additive = d3d.CreateBlendState(FwBlendMode::Additive);
         auto noWrite = d3d.CreateDepthStencilState(true, false);
         d3d.SetBlendState(additive.get());
         d3d.SetDepthStencilState(noWrite.get());

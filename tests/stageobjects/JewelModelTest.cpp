@@ -2,7 +2,7 @@
 // of the surface it strikes, and a catch needs the hook within 3 of the
 // jewel's centre, so the whole jewel must lie within 1 of its centre. Uses
 // the committed Data/ model and the real hook gun.
-#include "app/KeyLatch.h"
+#include "scene/KeyLatch.h"
 #include "framework/collision/FwCollision.h"
 #include "framework/model/FwModel.h"
 #include "game/Jewel.h"

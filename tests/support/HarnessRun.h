@@ -31,7 +31,7 @@ using nlohmann::json;
 constexpr double kWalkStep = Player::kWalkSpeed;
 constexpr double kEyeHeight = Player::kEyeHeight;
 // Mouse look turns the view by one degree per this many pixels.
-constexpr double kLookPixelsPerDegree = 4.5;
+constexpr double kLookPixelsPerDegree = Player::kMousePixelsPerDegree;
 constexpr double kRadToDeg = 57.29577951308232;
 constexpr double kFadeStep = 0.05;
 

@@ -30,11 +30,10 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/TitleScene.h"
+#include "app/SceneFactory.h"
 #include "framework/platform/FwHeadlessPlatform.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
-#include "game/GameScene.h"
 
 namespace {
 
@@ -131,10 +130,10 @@ int main(int argc, char** argv) {
     Stamp start = Stamp::Now(), sceneStart, sceneEnd, last;
     const int stage = options.stage;
     const bool afterTitle = options.afterTitle && stage > 0;
-    app.SetFirstScene([&]() -> BaseScene* {
-        if (afterTitle) delete new TitleScene();
+    app.SetFirstScene([&]() -> std::unique_ptr<BaseScene> {
+        if (afterTitle) MakeScene(SceneRequest::Title());
         sceneStart = Stamp::Now();
-        BaseScene* scene = stage > 0 ? static_cast<BaseScene*>(new GameScene(stage)) : new TitleScene();
+        std::unique_ptr<BaseScene> scene = MakeScene(stage > 0 ? SceneRequest::Game(stage) : SceneRequest::Title());
         sceneEnd = last = Stamp::Now();
         return scene;
     });
@@ -158,7 +157,7 @@ int main(int argc, char** argv) {
         if (frame < options.frames) return true;
         if (stage > 0) {
             reloadStart = Stamp::Now();
-            delete new GameScene(stage);
+            MakeScene(SceneRequest::Game(stage));
             reloadEnd = Stamp::Now();
         }
         return false;

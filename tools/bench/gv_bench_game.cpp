@@ -45,12 +45,13 @@
 #include <vector>
 
 #include "app/Application.h"
-#include "app/KeyLatch.h"
-#include "app/SceneManager.h"
+#include "scene/KeyLatch.h"
+#include "scene/SceneManager.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/platform/FwHeadlessPlatform.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
+#include "app/SceneFactory.h"
 #include "game/GameScene.h"
 #include "game/gimmick/Box.h"
 #include "game/player/HookGun.h"
@@ -379,6 +380,7 @@ int main(int argc, char** argv) {
 
     FwHeadlessPlatform platform;
     FwSetPlatform(&platform);
+    InstallSceneFactory();
     if (!Application::GetInstance().Init(options.width, options.height)) {
         std::fprintf(stderr, "gv_bench_game: start-up failed\n");
         Shutdown(platform);
@@ -388,7 +390,7 @@ int main(int argc, char** argv) {
     std::shared_ptr<FwSamplerState> trilinear[2];
     if (options.noAniso) {
         for (int slot = 0; slot < 2; ++slot) {
-            trilinear[slot] = FwDirect3D::GetInstance().CreateSamplerState(1, slot, false);
+            trilinear[slot] = FwDirect3D::GetInstance().CreateSamplerState(FwFilter::Linear, static_cast<FwAddress>(slot), false);
             FwDirect3D::GetInstance().SetSampler(slot, trilinear[slot].get());
         }
     }

@@ -4,8 +4,8 @@
 
 #include <cmath>
 
-#include "app/BaseScene.h"
-#include "app/SceneManager.h"
+#include "scene/BaseScene.h"
+#include "scene/SceneManager.h"
 #include "framework/render/FwDirect3D.h"
 
 HarnessRecorder::HarnessRecorder(const HarnessOptions& options)

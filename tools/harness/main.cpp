@@ -12,7 +12,7 @@
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwDataRoot.h"
-#include "game/GameScene.h"
+#include "app/SceneFactory.h"
 #include "tools/harness/HarnessOptions.h"
 #include "tools/harness/HarnessRecorder.h"
 
@@ -82,7 +82,7 @@ int RunHarness(HarnessOptions options) {
     Application& app = Application::GetInstance();
     if (options.stage > 0) {
         int stage = options.stage;
-        app.SetFirstScene([stage] { return new GameScene(stage); });
+        app.SetFirstScene([stage] { return MakeScene(SceneRequest::Game(stage)); });
     }
     // Drawing is switched per frame: the observer runs after a frame was
     // presented and decides for the next one.

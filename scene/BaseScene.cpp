@@ -1,41 +1,21 @@
-#include "app/BaseScene.h"
+#include "scene/BaseScene.h"
 
-#include "app/CameraUtil.h"
+#include "framework/FwFrameSize.h"
+#include "scene/CameraUtil.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwResourceFactory.h"
 
 namespace {
-constexpr float kScreenWidth = 1280.0f;
-constexpr float kScreenHeight = 720.0f;
+constexpr float kScreenWidth = static_cast<float>(kFwFrameWidth);
+constexpr float kScreenHeight = static_cast<float>(kFwFrameHeight);
 // View of a scene that does not place its own camera: a few units in front
 // of the origin, looking at it.
 const Vector3 kDefaultEye{0.0f, 0.0f, -10.0f};
 const Vector3 kDefaultFocus{0.0f, 0.0f, 0.0f};
 const Vector3 kUp{0.0f, 1.0f, 0.0f};
 }  // namespace
-
-bool FadeStep(float& value, bool towardsOne, float step) {
-    if (towardsOne) {
-        if (value < 1.0f) {
-            value += step;
-            if (value >= 1.0f) {
-                value = 1.0f;
-                return true;
-            }
-        }
-        return false;
-    }
-    if (value > 0.0f) {
-        value -= step;
-        if (value <= 0.0f) {
-            value = 0.0f;
-            return true;
-        }
-    }
-    return false;
-}
 
 BaseScene::BaseScene() {
     FwResourceFactory& resources = FwResourceFactory::GetInstance();

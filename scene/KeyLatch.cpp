@@ -1,4 +1,4 @@
-#include "app/KeyLatch.h"
+#include "scene/KeyLatch.h"
 
 KeyLatch& KeyLatch::GetInstance() {
     static KeyLatch latch;

@@ -1,17 +1,15 @@
 // Base of the three scenes (title, game, clear). Every scene starts fully
 // black and fades in over 20 frames; every change except the P key waits for
-// a 20-frame fade to black. Scenes are the only polymorphic classes.
+// a 20-frame fade to black.
 #pragma once
 
 #include <memory>
 #include <nlohmann/json_fwd.hpp>
 
+#include "scene/FadeStep.h"
+
 class FwSoundInstance;
 class FwTexture;
-
-// Moves value toward 1 (towardsOne) or 0 by step, clamps there and reports
-// arrival. Returns false when the value already stood at the target.
-bool FadeStep(float& value, bool towardsOne, float step);
 
 class BaseScene {
 public:
