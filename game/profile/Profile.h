@@ -81,8 +81,10 @@ public:
     // error the first time, the reason in LastWriteError()); the change
     // still holds for this run.
     bool Change(const std::function<void(Settings&)>& mutator);
-    // Binds action to key when CheckRebind allows it (reason says why not)
-    // and saves as Change does; true when the binding was made.
+    // Binds action to key when CheckRebind allows it and saves as Change
+    // does. False with the reason to show when the key is refused; true when
+    // the binding was made (reason then holds the write error if saving
+    // failed, else is left as it was).
     bool Rebind(InputAction action, int key, std::string& reason);
 
     // ---- progress ----

@@ -89,7 +89,20 @@ ProfileRead ReadProfileFile(const fs::path& path, std::string& text, std::string
     return ProfileRead::Read;
 }
 
-bool WriteFileAtomically(const fs::path& path, const std::string& text, std::string& error) {
+bool WriteFileAtomically(const fs::path& requested, const std::string& text, std::string& error) {
+    // A file kept as a link (a dotfiles folder) is replaced where it lives,
+    // leaving the link in place.
+    std::error_code linkError;
+    fs::path path = requested;
+    if (fs::is_symlink(fs::symlink_status(requested, linkError))) {
+        fs::path target = fs::canonical(requested, linkError);
+        if (linkError) {  // a link to a file not made yet
+            linkError.clear();
+            target = fs::read_symlink(requested, linkError);
+            if (target.is_relative()) target = requested.parent_path() / target;
+        }
+        if (!linkError) path = target;
+    }
     const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
     std::error_code ec;
     fs::create_directories(folder, ec);

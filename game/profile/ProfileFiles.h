@@ -23,7 +23,8 @@ ProfileRead ReadProfileFile(const std::filesystem::path& path, std::string& text
 // renamed over path; the folder (and its parents) are created when missing.
 // On failure the old file is untouched, the temporary file removed and
 // error holds the reason. A crash part-way leaves the old file whole (and
-// possibly a hidden ".NAME.XXXXXX" temporary file beside it).
+// possibly a hidden ".NAME.XXXXXX" temporary file beside it). When path
+// is a symbolic link, the file it points to is replaced and the link kept.
 bool WriteFileAtomically(const std::filesystem::path& path, const std::string& text, std::string& error);
 
 // Moves a damaged file aside as NAME.bad, or NAME.bad.1, .bad.2, ... when

@@ -216,6 +216,14 @@ TEST_F(ProfileFolder, CrashBeforeTheRenameLeavesTheOldFileWhole) {
     ASSERT_TRUE(WriteFileAtomically(Path("settings.json"), "{}", error)) << error;
     EXPECT_EQ(Read("settings.json"), "{}");
     EXPECT_EQ(FileCount(), 2u);
+
+    // A link (a dotfiles folder) stays a link; the file it names is replaced.
+    fs::create_directory(Path("dotfiles"));
+    fs::create_symlink("dotfiles/progress.json", Path("progress.json"));
+    ASSERT_TRUE(WriteFileAtomically(Path("progress.json"), "{}", error)) << error;
+    ASSERT_TRUE(WriteFileAtomically(Path("progress.json"), "[]", error)) << error;
+    EXPECT_TRUE(fs::is_symlink(Path("progress.json")));
+    EXPECT_EQ(Read("dotfiles/progress.json"), "[]");
 }
 
 TEST_F(ProfileFolder, WriteErrorsAreReportedOnceAndPlayGoesOn) {
