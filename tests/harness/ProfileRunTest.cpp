@@ -1,26 +1,8 @@
 // --profile: the harness reads the settings only from the folder it is given,
 // and without it reads and writes no settings or progress file at all, not
 // even in the places the game uses.
-#include <cstdlib>
-#include <optional>
-
 #include "HarnessFixture.h"
-
-namespace {
-// Points an environment variable (inherited by the harness) elsewhere for one test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
-}  // namespace
+#include "tests/support/ScopedEnv.h"
 
 TEST_F(HarnessRun, ProfileFolderIsTheOnlyPlaceSettingsComeFrom) {
     for (const char* folder : {"home", "config/gilded-vault", "data", "cache", "profile"})

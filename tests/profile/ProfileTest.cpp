@@ -9,12 +9,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <string>
 
 #include "framework/platform/FwKey.h"
 #include "game/profile/Profile.h"
 #include "game/profile/ProfileFiles.h"
+#include "tests/support/ScopedEnv.h"
+#include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
 
@@ -22,13 +23,7 @@ namespace {
 
 class ProfileFolder : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("gv_profile_" + std::to_string(::getpid()) + "_" +
-                                            testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { ASSERT_FALSE(dir_.empty()); }
 
     fs::path Path(const std::string& name) const { return dir_ / name; }
     void Write(const std::string& name, const std::string& text) const { std::ofstream(Path(name)) << text; }
@@ -38,21 +33,8 @@ protected:
     }
     size_t FileCount() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {})); }
 
-    fs::path dir_;
-};
-
-// Sets an environment variable for one test and puts the old value back.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        value ? ::setenv(name, value, 1) : ::unsetenv(name);
-    }
-    ~ScopedEnv() { old_ ? ::setenv(name_, old_->c_str(), 1) : ::unsetenv(name_); }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
+    TempDir temp_{"gv_profile"};
+    const fs::path dir_ = temp_.path;
 };
 
 Settings Parsed(const std::string& text) {
