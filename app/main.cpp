@@ -5,6 +5,8 @@
 // (stage coordinate files, glTF) always reads '.' as the decimal point.
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +15,7 @@
 #include "framework/platform/FwSdlPlatform.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/resource/FwDataRoot.h"
+#include "game/profile/Profile.h"
 
 #ifndef GV_VERSION
 #define GV_VERSION "unknown"
@@ -32,9 +35,13 @@ constexpr const char* kUsage =
     "usage: gilded-vault [options]\n"
     "Gilded Vault, a first-person puzzle game: carry a hook gun, drag boxes onto buttons, race\n"
     "through time doors and pull the jewel out of its showcase.\n"
-    "  --fullscreen   start in desktop fullscreen (Alt+Enter or F11 switches while playing)\n"
+    "  --fullscreen   start in desktop fullscreen (Alt+Enter or F11 switches while playing);\n"
+    "                 for this run only, like --render-scale: the settings file is not changed\n"
     "  --render-scale F  draw the 3D scene at F times the resolution (0.25 to 1) and scale it\n"
     "                 up, for weak machines; text and pictures stay sharp (default 1)\n"
+    "  --profile DIR  keep the settings and progress in DIR (settings.json, progress.json)\n"
+    "                 instead of ~/.config/gilded-vault and ~/.local/share/gilded-vault\n"
+    "                 (or $XDG_CONFIG_HOME and $XDG_DATA_HOME)\n"
     "  --data DIR     read the content from DIR (the folder holding Model/, Texture/, Sound/,\n"
     "                 CoordinateFile/). Without it the game looks for Data/ in the working\n"
     "                 directory, then beside the executable, then in the installed location\n"
@@ -51,8 +58,9 @@ constexpr const char* kUsage =
 
 struct GameOptions {
     bool fullscreen = false;
-    float renderScale = 1.0f;
+    std::optional<float> renderScale;  // given: wins over the settings file for this run
     std::string dataDir;
+    std::string profileDir;
     std::string recordFile;
     bool help = false;
     bool version = false;
@@ -92,6 +100,12 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& options
                 return false;
             }
             options.recordFile = args[++i];
+        } else if (name == "--profile") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                error = "--profile needs a folder";
+                return false;
+            }
+            options.profileDir = args[++i];
         } else {
             error = "unknown option '" + name + "'";
             return false;
@@ -135,13 +149,24 @@ int main(int argc, char** argv) {
         platform.MessageBox(FwDataRoot::MissingMessage(tried), "Gilded Vault", FwMessageIcon::Error);
         return kExitFailure;
     }
+    // Settings and progress: a damaged file is reported here, on standard
+    // error, and the game starts with the defaults.
+    std::unique_ptr<Profile> profile =
+        options.profileDir.empty() ? Profile::ForPlayer() : Profile::InFolder(options.profileDir);
+    SettingsOverrides overrides;
+    if (options.fullscreen) overrides.fullscreen = true;
+    overrides.renderScale = options.renderScale;
+    profile->OverrideForThisRun(overrides);
+    Profile::SetActive(profile.get());
+
     platform.SetAppId(GV_APP_ID);
-    platform.SetFullscreen(options.fullscreen);
+    platform.SetFullscreen(profile->Current().fullscreen);
     platform.SetVerbose(options.verbose);
     FwSetPlatform(&platform);
-    FwDirect3D::GetInstance().SetRenderScale(options.renderScale);
+    FwDirect3D::GetInstance().SetRenderScale(profile->Current().renderScale);
     const bool started = Application::GetInstance().Run();
     FwSetPlatform(nullptr);
+    Profile::SetActive(nullptr);
     // A failed start-up (no display, no OpenGL 4.5 device, a shader that does
     // not build) was reported in a message box; the exit status tells a
     // launcher or script too.

@@ -208,7 +208,7 @@ TEST_F(Installed, InstalledProgramsRunFromAnUnrelatedFolder) {
     EXPECT_EQ(version.output.rfind("Gilded Vault ", 0), 0u) << version.output;
     Result help = RunIn(Quote((prefix_ / "bin/gilded-vault").string()) + " --help", elsewhere, elsewhere / "h.log");
     EXPECT_EQ(help.code, 0);
-    for (const char* option : {"--fullscreen", "--data", "--verbose", "--version", "--help"})
+    for (const char* option : {"--fullscreen", "--data", "--profile", "--verbose", "--version", "--help"})
         EXPECT_NE(help.output.find(option), std::string::npos) << option;
     Result wrong = RunIn(Quote((prefix_ / "bin/gilded-vault").string()) + " --fullscreeen", elsewhere, elsewhere / "w.log");
     EXPECT_EQ(wrong.code, 2) << wrong.output;

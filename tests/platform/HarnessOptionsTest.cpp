@@ -15,7 +15,8 @@ TEST(HarnessOptions, ParsesEveryOption) {
     HarnessOptions options;
     std::string error;
     ASSERT_TRUE(ParseHarnessOptions({"--frames", "120", "--input", "in.txt", "--stage", "2", "--trace", "t.jsonl",
-                                     "--shot", "60:a.png", "--shot", "7:C:/dir/b.png", "--record", "play.txt"},
+                                     "--shot", "60:a.png", "--shot", "7:C:/dir/b.png", "--record", "play.txt",
+                                     "--profile", "saves"},
                                     options, error))
         << error;
     EXPECT_EQ(options.frames, 120u);
@@ -23,6 +24,7 @@ TEST(HarnessOptions, ParsesEveryOption) {
     EXPECT_EQ(options.stage, 2);
     EXPECT_EQ(options.traceFile, "t.jsonl");
     EXPECT_EQ(options.recordFile, "play.txt");
+    EXPECT_EQ(options.profileDir, "saves");
     ASSERT_EQ(options.shots.size(), 2u);
     EXPECT_EQ(options.shots[0].frame, 60u);
     EXPECT_EQ(options.shots[0].file, "a.png");
@@ -55,4 +57,5 @@ TEST(HarnessOptions, RejectsUnknownOptionsAndBadValues) {
     EXPECT_NE(ErrorOf({"--frames", "1", "--trace", ""}).find("needs a file name"), std::string::npos);
     EXPECT_NE(ErrorOf({"--frames", "1", "--record", ""}).find("needs a file name"), std::string::npos);
     EXPECT_NE(ErrorOf({"--frames", "1", "--record"}).find("needs a value"), std::string::npos);
+    EXPECT_NE(ErrorOf({"--frames", "1", "--profile", ""}).find("--profile needs a folder"), std::string::npos);
 }

@@ -23,7 +23,9 @@ struct HarnessOptions {
     bool noRender = false;  // run the logic only; shot frames are still drawn
     bool referenceShaders = false;  // the general model shader, no pixel-neutral shortcuts
     float renderScale = 1.0f;       // resolution of the 3D pass relative to the window
+    bool renderScaleGiven = false;  // --render-scale given: it wins over the profile's settings
     std::string dataDir;  // --data: the content folder; empty: look for it (FwDataRoot::Locate)
+    std::string profileDir;  // --profile: settings and progress files; empty: defaults, no files
     bool help = false;
 };
 
@@ -54,6 +56,8 @@ inline const char* HarnessUsage() {
            "  --render-scale F   draw the 3D scene at F times the resolution (0.25 to 1) and scale it up;\n"
            "                     sprites stay sharp (default 1)\n"
            "  --data DIR         the content folder (the one holding Model/, Texture/, Sound/, CoordinateFile/)\n"
+           "  --profile DIR      read and write the player's settings and progress in DIR (settings.json,\n"
+           "                     progress.json); without it the run uses the defaults and writes no such file\n"
            "  --help             show this text\n"
            "Exit codes: 0 success, 1 run-time failure (start-up, files, a shot not taken), 2 usage or script error.\n";
 }
@@ -105,7 +109,8 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
             continue;
         }
         bool takesValue = name == "--frames" || name == "--input" || name == "--stage" || name == "--trace" ||
-                          name == "--shot" || name == "--render-scale" || name == "--data" || name == "--record";
+                          name == "--shot" || name == "--render-scale" || name == "--data" || name == "--record" ||
+                          name == "--profile";
         if (!takesValue) {
             error = "unknown option '" + name + "'";
             return false;
@@ -136,6 +141,13 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
                 error = "--render-scale expects a number from 0.25 to 1, got '" + value + "'";
                 return false;
             }
+            options.renderScaleGiven = true;
+        } else if (name == "--profile") {
+            if (value.empty()) {
+                error = "--profile needs a folder";
+                return false;
+            }
+            options.profileDir = value;
         } else if (value.empty()) {
             error = name + " needs a file name";
             return false;

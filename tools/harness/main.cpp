@@ -2,6 +2,7 @@
 // script, writing a per-frame JSON trace and screenshots. See --help.
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwDataRoot.h"
 #include "app/SceneFactory.h"
+#include "game/profile/Profile.h"
 #include "tools/harness/HarnessOptions.h"
 #include "tools/harness/HarnessRecorder.h"
 
@@ -77,6 +79,15 @@ int RunHarness(HarnessOptions options) {
                                        std::to_string(options.stage));
     }
 
+    // The player's files are never touched: without --profile the run keeps
+    // its settings and progress in memory, from the defaults.
+    std::unique_ptr<Profile> profile =
+        options.profileDir.empty() ? std::make_unique<Profile>() : Profile::InFolder(options.profileDir);
+    SettingsOverrides overrides;
+    if (options.renderScaleGiven) overrides.renderScale = options.renderScale;
+    profile->OverrideForThisRun(overrides);
+    Profile::SetActive(profile.get());
+
     FwSetPlatform(&platform);
     FwSetTraceSink([&recorder](const std::string& event) { recorder.AddEvent(event); });
     Application& app = Application::GetInstance();
@@ -89,7 +100,7 @@ int RunHarness(HarnessOptions options) {
     FwDirect3D& device = FwDirect3D::GetInstance();
     device.SetDrawingSuppressed(!DrawsFrame(options, 1));
     FwShaderManager::GetInstance().SetReferenceShading(options.referenceShaders);
-    device.SetRenderScale(options.renderScale);
+    device.SetRenderScale(profile->Current().renderScale);
     app.SetFrameObserver([&recorder, &options, &device](uint64_t frame) {
         bool more = recorder.OnFrame(frame);
         device.SetDrawingSuppressed(!DrawsFrame(options, frame + 1));
@@ -103,6 +114,7 @@ int RunHarness(HarnessOptions options) {
     device.SetDrawingSuppressed(false);
     FwSetTraceSink({});
     FwSetPlatform(nullptr);
+    Profile::SetActive(nullptr);
 
     if (!started) return Fail(kExitFailure, "start-up failed");
     std::string failure = recorder.Failure();

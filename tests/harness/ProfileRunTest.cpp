@@ -1,0 +1,39 @@
+// --profile: the harness reads the settings only from the folder it is given,
+// and without it reads and writes no settings or progress file at all, not
+// even in the places the game uses.
+#include "HarnessFixture.h"
+#include "tests/support/ScopedEnv.h"
+
+TEST_F(HarnessRun, ProfileFolderIsTheOnlyPlaceSettingsComeFrom) {
+    for (const char* folder : {"home", "config/gilded-vault", "data", "cache", "profile"})
+        fs::create_directories(File(folder));
+    ScopedEnv home("HOME", File("home"));
+    ScopedEnv config("XDG_CONFIG_HOME", File("config"));
+    ScopedEnv data("XDG_DATA_HOME", File("data"));
+    // The GL driver keeps its shader cache here; it is not the game's.
+    ScopedEnv cache("XDG_CACHE_HOME", File("cache"));
+    // Settings the game would read: the harness must not.
+    const std::string settings = "{\"version\": 1, \"renderScale\": 0.5}";
+    std::ofstream(File("config/gilded-vault/settings.json")) << settings;
+    const std::string run = "--no-render --stage 1 --frames 20 --shot 20:";
+
+    ASSERT_EQ(Run(run + Quote(File("default.png"))), 0) << stderr_;
+    EXPECT_TRUE(fs::is_empty(File("home")));
+    EXPECT_TRUE(fs::is_empty(File("data")));
+    EXPECT_EQ(std::distance(fs::directory_iterator(File("config/gilded-vault")), {}), 1);
+    EXPECT_EQ(ReadText("config/gilded-vault/settings.json"), settings);
+
+    // The profile's render scale applies as --render-scale would, and a run
+    // that changes nothing writes nothing.
+    std::ofstream(File("profile/settings.json")) << settings;
+    ASSERT_EQ(Run(run + Quote(File("profile.png")) + " --profile " + Quote(File("profile"))), 0) << stderr_;
+    ASSERT_EQ(Run(run + Quote(File("half.png")) + " --render-scale 0.5"), 0) << stderr_;
+    EXPECT_EQ(ReadText("profile/settings.json"), settings);
+    EXPECT_EQ(std::distance(fs::directory_iterator(File("profile")), {}), 1);
+
+    int w = 0, h = 0;
+    const std::vector<uint8_t> fromProfile = ReadPng("profile.png", w, h);
+    ASSERT_FALSE(fromProfile.empty());
+    EXPECT_TRUE(fromProfile == ReadPng("half.png", w, h));
+    EXPECT_FALSE(fromProfile == ReadPng("default.png", w, h));  // the run without --profile read nothing
+}
