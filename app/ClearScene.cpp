@@ -13,6 +13,7 @@
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwResourceFactory.h"
 #include "game/GameScene.h"
+#include "game/StageFile.h"
 
 namespace {
 const Vector3 kOrbitFocus{0.0f, 2.5f, 0.0f};
@@ -37,7 +38,8 @@ ClearScene::ClearScene(int clearedStage)
     FwResourceFactory& resources = FwResourceFactory::GetInstance();
     logoTexture_ = resources.GetTexture("ClearScene/GameClearLogo.png");
     roomModel_ = resources.GetModel("ClearScene/ClearRoom.gltf");
-    menu_ = std::make_shared<StageSelect>(clearedStage_ + 1 <= kStageCount);
+    // Every stage but the content's last offers the next one.
+    menu_ = std::make_shared<StageSelect>(clearedStage_ < StageCount());
 
     if (!bgm_->IsPlaying()) bgm_->Play(true, true);
 }
@@ -73,7 +75,7 @@ void ClearScene::Leave() {
 BaseScene* ClearScene::NextScene() const {
     switch (menu_->GetChoice()) {
     case StageSelect::kNextStage:
-        if (clearedStage_ + 1 <= kStageCount) return new GameScene(clearedStage_ + 1);
+        if (clearedStage_ < StageCount()) return new GameScene(clearedStage_ + 1);
         return new TitleScene();
     case StageSelect::kPlayAgain:
         return new GameScene(clearedStage_);

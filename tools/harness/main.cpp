@@ -13,6 +13,7 @@
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwDataRoot.h"
 #include "game/GameScene.h"
+#include "game/StageFile.h"
 #include "tools/harness/HarnessOptions.h"
 #include "tools/harness/HarnessRecorder.h"
 
@@ -55,6 +56,9 @@ int RunHarness(HarnessOptions options) {
     if (!options.inputFile.empty() && !ReadScript(options.inputFile, script, error)) return Fail(kExitUsage, error);
     std::vector<std::string> tried;
     if (!FwDataRoot::Locate(options.dataDir, tried)) return Fail(kExitFailure, FwDataRoot::MissingMessage(tried));
+    if (options.stage > 0 && !IsStageAvailable(options.stage))
+        return Fail(kExitUsage, "there is no stage " + std::to_string(options.stage) + "; the content in " +
+                                    FwDataRoot::Get() + " holds " + AvailableStagesText());
 
     FwHeadlessPlatform platform;
     platform.SetScript(std::move(script));
