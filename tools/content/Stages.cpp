@@ -156,7 +156,7 @@ public:
     }
 
     bool Write(int n) {
-        std::string src = ctx_.sourceDir + "/stages/";
+        std::string src = ctx_.StagesDir() + "/";
         std::string coordPath = src + "Stage_" + std::to_string(n) + ".txt", coordText;
         Description desc;
         Layout layout;
@@ -165,7 +165,7 @@ public:
             return false;
         }
         if (desc.stage != n) {
-            std::fprintf(stderr, "gv_content: stages/stage%d.txt describes stage %d\n", n, desc.stage);
+            std::fprintf(stderr, "gv_content: %sstage%d.txt describes stage %d\n", src.c_str(), n, desc.stage);
             return false;
         }
         CModel model = BuildStageModel(desc);
@@ -216,7 +216,7 @@ bool CheckStageFiles(const ContentContext& ctx, const std::string& descriptionPa
 bool WriteStages(const ContentContext& ctx) {
     StageWriter writer(ctx);
     bool ok = writer.Prepare();
-    const std::string src = ctx.sourceDir + "/stages/";
+    const std::string src = ctx.StagesDir() + "/";
     int n = 1;
     for (; n <= kMaxStages && std::filesystem::exists(src + "stage" + std::to_string(n) + ".txt"); ++n) {
         ok = writer.Write(n) && ok;
