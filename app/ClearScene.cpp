@@ -11,6 +11,7 @@
 #include "framework/platform/FwPlatform.h"
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwResourceFactory.h"
+#include "game/StageFile.h"
 
 namespace {
 const Vector3 kOrbitFocus{0.0f, 2.5f, 0.0f};
@@ -35,7 +36,8 @@ ClearScene::ClearScene(int clearedStage)
     FwResourceFactory& resources = FwResourceFactory::GetInstance();
     logoTexture_ = resources.GetTexture("ClearScene/GameClearLogo.png");
     roomModel_ = resources.GetModel("ClearScene/ClearRoom.gltf");
-    menu_ = std::make_shared<StageSelect>(clearedStage_ + 1 <= kStageCount);
+    // Every stage but the content's last offers the next one.
+    menu_ = std::make_shared<StageSelect>(clearedStage_ < StageCount());
 
     if (!bgm_->IsPlaying()) bgm_->Play(true, true);
 }
@@ -71,7 +73,7 @@ void ClearScene::Leave() {
 SceneRequest ClearScene::NextScene() const {
     switch (menu_->GetChoice()) {
     case StageSelect::kNextStage:
-        if (clearedStage_ + 1 <= kStageCount) return SceneRequest::Game(clearedStage_ + 1);
+        if (clearedStage_ < StageCount()) return SceneRequest::Game(clearedStage_ + 1);
         return SceneRequest::Title();
     case StageSelect::kPlayAgain:
         return SceneRequest::Game(clearedStage_);

@@ -16,7 +16,6 @@ class StageSelect;
 
 class ClearScene : public BaseScene {
 public:
-    static constexpr int kStageCount = 2;
     static constexpr float kOrbitRadius = 2.3f;
     static constexpr float kOrbitHeight = 2.5f;
     static constexpr float kOrbitDegreesPerFrame = 1.0f;

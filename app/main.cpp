@@ -15,6 +15,8 @@
 #include "framework/platform/FwSdlPlatform.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/resource/FwDataRoot.h"
+#include "app/SceneFactory.h"
+#include "game/StageFile.h"
 #include "game/profile/Profile.h"
 
 #ifndef GV_VERSION
@@ -45,6 +47,7 @@ constexpr const char* kUsage =
     "  --data DIR     read the content from DIR (the folder holding Model/, Texture/, Sound/,\n"
     "                 CoordinateFile/). Without it the game looks for Data/ in the working\n"
     "                 directory, then beside the executable, then in the installed location\n"
+    "  --stage N      start in stage N instead of the title (any stage the content holds)\n"
     "  --record FILE  write what you do, frame by frame, to FILE as an input script that\n"
     "                 gilded_vault_harness --input FILE replays (attach it to a bug report)\n"
     "  --verbose      also show the sound libraries' own messages at start-up (without a\n"
@@ -62,6 +65,7 @@ struct GameOptions {
     std::string dataDir;
     std::string profileDir;
     std::string recordFile;
+    int stage = 0;  // 0: start at the title
     bool help = false;
     bool version = false;
     bool verbose = false;
@@ -94,6 +98,15 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& options
                 return false;
             }
             options.dataDir = args[++i];
+        } else if (name == "--stage") {
+            char* end = nullptr;
+            const long stage = i + 1 < args.size() ? std::strtol(args[i + 1].c_str(), &end, 10) : 0;
+            if (!end || end == args[i + 1].c_str() || *end != '\0' || stage < 1 || stage > kMaxStages) {
+                error = "--stage expects a stage number from 1 to " + std::to_string(kMaxStages);
+                return false;
+            }
+            options.stage = static_cast<int>(stage);
+            ++i;
         } else if (name == "--record") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 error = "--record needs a file";
@@ -159,6 +172,19 @@ int main(int argc, char** argv) {
     profile->OverrideForThisRun(overrides);
     Profile::SetActive(profile.get());
 
+    // Which stages there are is known once the content is found.
+    if (options.stage > 0) {
+        if (!IsStageAvailable(options.stage)) {
+            std::fprintf(stderr, "gilded-vault: there is no stage %d; the content in %s holds %s\n", options.stage,
+                         FwDataRoot::Get().c_str(), AvailableStagesText().c_str());
+            return kExitUsage;
+        }
+        if (!options.recordFile.empty())
+            recorder.WriteComment("started in stage " + std::to_string(options.stage) + ": replay with --stage " +
+                                  std::to_string(options.stage));
+        const int stage = options.stage;
+        Application::GetInstance().SetFirstScene([stage] { return MakeScene(SceneRequest::Game(stage)); });
+    }
     platform.SetAppId(GV_APP_ID);
     platform.SetFullscreen(profile->Current().fullscreen);
     platform.SetVerbose(options.verbose);

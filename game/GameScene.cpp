@@ -29,6 +29,8 @@
 
 namespace {
 constexpr float kFar = kFloatMax;
+// Pixels between the centres of the stage number's digits on the HUD.
+constexpr float kStageDigitAdvance = 32.0f;
 // Stage-number test for the operation guide: only the first stage teaches.
 constexpr int kGuideStage = 1;
 const Vector3 kUp(0.0f, 1.0f, 0.0f);
@@ -61,9 +63,10 @@ GameScene::GameScene(int stage) : stageNumber_(stage) {
 
     auto& res = FwResourceFactory::GetInstance();
     labelTexture_ = res.GetTexture("GameScene/StageNo/Stage.png");
-    char numberName[256];
-    std::snprintf(numberName, sizeof(numberName), "GameScene/StageNo/%d.png", stage);
-    numberTexture_ = res.GetTexture(numberName);
+    // One texture per digit, drawn side by side: stages 1 to 9 keep their
+    // single sprite, stage 10 and on show two.
+    for (char digit : std::to_string(stage))
+        numberTextures_.push_back(res.GetTexture(std::string("GameScene/StageNo/") + digit + ".png"));
     labelTransform_ = MatrixTranslation(-550.0f, 300.0f, 0.0f);
     numberTransform_ = MatrixTranslation(-470.0f, 305.0f, 0.0f);
 
@@ -89,7 +92,7 @@ GameScene::GameScene(int stage) : stageNumber_(stage) {
         // A broken stage is never half built: report it and leave for the
         // title in the first frame.
         layoutFailed_ = true;
-        std::string text = file.Ok() ? meshError : file.error.ToString();
+        std::string text = file.Ok() ? StageMeshRefusal(stageNumber_, meshError) : file.error.ToString();
         FwGetPlatform().MessageBox(text, file.Ok() ? "Gilded Vault: stage mesh error" : "Gilded Vault: stage file error",
                                    FwMessageIcon::Error);
     }
@@ -98,7 +101,7 @@ GameScene::GameScene(int stage) : stageNumber_(stage) {
     staging_ = std::make_shared<StagingManager>();
 
 
-    gameMusic_ = res.GetSound("GameBGM.wav", 0.05f, false);
+    gameMusic_ = res.GetSound(StageMusicName(stageNumber_), 0.05f, false);
     gameMusic_->Play(true, true);
 }
 
@@ -358,7 +361,10 @@ void GameScene::DrawEffects() {
 void GameScene::DrawCaption() {
     FwShaderManager& shaders = FwShaderManager::GetInstance();
     DrawCaptionSprite(shaders, labelTexture_, labelTransform_, 154.0f, 74.0f);
-    DrawCaptionSprite(shaders, numberTexture_, numberTransform_, 51.0f, 54.0f);
+    for (size_t i = 0; i < numberTextures_.size(); ++i)
+        DrawCaptionSprite(shaders, numberTextures_[i],
+                          numberTransform_ * MatrixTranslation(kStageDigitAdvance * static_cast<float>(i), 0.0f, 0.0f),
+                          51.0f, 54.0f);
     if (operationGuide_) operationGuide_->Draw2D();
 }
 

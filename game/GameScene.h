@@ -78,7 +78,7 @@ private:
 
     std::shared_ptr<OperationGuide> operationGuide_;
     FwTexture* labelTexture_ = nullptr;
-    FwTexture* numberTexture_ = nullptr;
+    std::vector<FwTexture*> numberTextures_;  // the stage number, one per digit
     Matrix labelTransform_;
     Matrix numberTransform_;
     std::shared_ptr<Player> player_;

@@ -1,14 +1,11 @@
 #include "game/Stage.h"
 
-#include <cstdio>
-
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwResourceFactory.h"
+#include "game/StageFile.h"
 
 Stage::Stage(const int& stageNumber) {
-    char name[256];
-    std::snprintf(name, sizeof(name), "GameScene/Stage/Stage_%d.gltf", stageNumber);
-    model_ = FwResourceFactory::GetInstance().GetModel(name);
+    model_ = FwResourceFactory::GetInstance().GetModel(StageMeshName(stageNumber));
 }
 
 void Stage::Draw() const {

@@ -3,7 +3,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <utility>
 
 #include "framework/resource/FwDataRoot.h"
@@ -295,4 +297,51 @@ StageFileResult LoadStageFile(const std::string& path) {
 
 std::string StageFilePath(int stageNumber) {
     return FwDataRoot::Path("CoordinateFile/Stage_" + std::to_string(stageNumber) + ".txt");
+}
+
+namespace {
+
+bool IsContentFile(const std::string& path) {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+}
+
+}  // namespace
+
+std::string StageMeshName(int stageNumber) {
+    return "GameScene/Stage/Stage_" + std::to_string(stageNumber) + ".gltf";
+}
+
+std::string StageMeshPath(int stageNumber) { return FwDataRoot::Path("Model/" + StageMeshName(stageNumber)); }
+
+int StageCount() {
+    // The folder is looked at once; a test that points FwDataRoot elsewhere
+    // gets that folder's stages.
+    static std::mutex mutex;
+    static std::string countedRoot;
+    static int count = 0;
+    std::lock_guard<std::mutex> lock(mutex);
+    if (count > 0 && countedRoot == FwDataRoot::Get()) return count;
+    int n = 1;
+    while (n < kMaxStages && IsContentFile(StageFilePath(n + 1))) ++n;
+    countedRoot = FwDataRoot::Get();
+    count = n;
+    return count;
+}
+
+bool IsStageAvailable(int stage) { return stage >= 1 && stage <= StageCount(); }
+
+std::string AvailableStagesText() {
+    const int count = StageCount();
+    return count == 1 ? "stage 1" : "stages 1 to " + std::to_string(count);
+}
+
+std::string StageMeshRefusal(int stageNumber, const std::string& meshError) {
+    return meshError + " (stage " + std::to_string(stageNumber) + " is made of " + StageFilePath(stageNumber) +
+           " and " + StageMeshPath(stageNumber) + ")";
+}
+
+std::string StageMusicName(int stageNumber) {
+    const std::string own = "GameBGM_" + std::to_string(stageNumber) + ".wav";
+    return IsContentFile(FwDataRoot::Path("Sound/" + own)) ? own : "GameBGM.wav";
 }

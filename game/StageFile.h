@@ -125,3 +125,39 @@ StageFileResult LoadStageFile(const std::string& path);
 
 // Game scene construction: "Data/CoordinateFile/Stage_<n>.txt".
 std::string StageFilePath(int stageNumber);
+
+// ---- the stages the content holds ----
+// A stage is its coordinate file ("CoordinateFile/Stage_<n>.txt") together
+// with its mesh ("Model/GameScene/Stage/Stage_<n>.gltf"). Stages are numbered
+// 1, 2, ... without a gap: stage n is there when its coordinate file is in
+// the content folder, and the first number without one ends the list. The
+// mesh is not looked for here: a stage whose mesh is missing still counts,
+// so that loading it refuses it loudly, naming both files, instead of
+// hiding it. Stage 1 always counts: without its files the game reports them
+// when it loads the stage, as for any broken stage.
+constexpr int kMaxStages = 99;
+
+// Clear scene (is there a next stage?), the program entries (--stage): how
+// many stages the content holds, 1 to kMaxStages. Looked up once per content
+// folder (FwDataRoot) and kept for the rest of the run.
+int StageCount();
+// Program entries: whether `stage` is one of the stages found.
+bool IsStageAvailable(int stage);
+// Program entries, refusing --stage: the stages found, "stage 1" or
+// "stages 1 to 3".
+std::string AvailableStagesText();
+
+// Stage, game scene: the stage mesh, as a name under Model/ for the
+// resource factory and as a path in the content folder.
+std::string StageMeshName(int stageNumber);
+std::string StageMeshPath(int stageNumber);
+
+// Game scene, when the mesh of a stage is refused: the mesh's own error
+// followed by the two files a stage is made of, so a player who copied only
+// the coordinate file sees what is missing.
+std::string StageMeshRefusal(int stageNumber, const std::string& meshError);
+
+// Game scene: the stage's own music, "GameBGM_<n>.wav" under Sound/, when
+// the content holds it; otherwise the music every stage shares,
+// "GameBGM.wav".
+std::string StageMusicName(int stageNumber);

@@ -232,6 +232,10 @@ TEST_P(BadContent, EndsWithTheDocumentedOutcomeAndNamesTheFile) {
     if (kind.refused) {
         EXPECT_EQ(run.code, 1) << err;
         EXPECT_NE(err.find(name), std::string::npos) << err;
+        // a refused mesh also names the coordinate file it belongs with
+        if (std::string(kind.name) == "StageMesh") {
+            EXPECT_NE(err.find("Data/CoordinateFile/Stage_1.txt"), std::string::npos) << err;
+        }
         EXPECT_EQ(trace.back().at("scene"), "title");
     } else {
         // Reported once, in one line naming the file; the run goes on.

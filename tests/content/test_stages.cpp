@@ -1,4 +1,4 @@
-// The two stages as committed: their coordinate files hold the object counts
+// The stages as committed: their coordinate files hold the object counts
 // their design notes promise (read by a small parse of its own, independent
 // of the tool and of the game's reader), Data/ holds verbatim copies of the
 // hand-written sources, the stage meshes find their textures, and the stage
@@ -98,17 +98,27 @@ std::map<std::string, int> CountsInNote(const std::string& text) {
 
 std::string StageFile(int n) { return "Stage_" + std::to_string(n) + ".txt"; }
 
+// Every committed stage: 1, 2, ... while tools/content/stages/ holds its
+// description (as the content tool and the game number them).
+std::vector<int> CommittedStages() {
+    std::vector<int> stages;
+    for (int n = 1; std::filesystem::exists(kRoot + "/tools/content/stages/stage" + std::to_string(n) + ".txt"); ++n)
+        stages.push_back(n);
+    EXPECT_GE(stages.size(), 3u);
+    return stages;
+}
+
 }  // namespace
 
 TEST(StageCoordinateFiles, HoldTheCountsTheirDesignNotesState) {
-    for (int n : {1, 2}) {
+    for (int n : CommittedStages()) {
         SCOPED_TRACE("stage " + std::to_string(n));
         std::map<std::string, int> file = CountSections(ReadFile(kRoot + "/Data/CoordinateFile/" + StageFile(n)));
         std::map<std::string, int> note = CountsInNote(ReadFile(kRoot + "/docs/stage" + std::to_string(n) + ".md"));
         ASSERT_EQ(file.size(), 7u) << "the coordinate file does not have the seven sections";
         ASSERT_EQ(note.size(), 7u) << "the design note lacks its count table";
         EXPECT_EQ(file, note);
-        EXPECT_GE(file["Boxes"], 1) << "the operation guide of stage 1 reads box 0; stage 2 needs boxes too";
+        EXPECT_GE(file["Boxes"], 1) << "the operation guide of stage 1 reads box 0; the later stages need boxes too";
     }
 }
 
@@ -121,7 +131,7 @@ TEST(StageCoordinateFiles, StageTwoHoldsEveryGimmick) {
 }
 
 TEST(StageCoordinateFiles, DataHoldsVerbatimCopiesOfTheSources) {
-    for (int n : {1, 2}) {
+    for (int n : CommittedStages()) {
         std::string source = ReadFile(kRoot + "/tools/content/stages/" + StageFile(n));
         ASSERT_FALSE(source.empty()) << StageFile(n);
         EXPECT_EQ(source, ReadFile(kRoot + "/Data/CoordinateFile/" + StageFile(n))) << StageFile(n);
@@ -137,7 +147,7 @@ TEST(StageCoordinateFiles, CountParseRefusesMisshapenFiles) {
 }
 
 TEST(StageMeshes, ExistWithTheirTexturesBesideThem) {
-    for (int n : {1, 2}) {
+    for (int n : CommittedStages()) {
         std::string dir = kRoot + "/Data/Model/GameScene/Stage/";
         std::string path = dir + "Stage_" + std::to_string(n) + ".gltf";
         ASSERT_TRUE(std::filesystem::exists(path)) << path;
@@ -152,7 +162,7 @@ TEST(StageMeshes, ExistWithTheirTexturesBesideThem) {
 }
 
 TEST(StageDescription, CommittedDescriptionsParseAndAgreeWithTheCoordinateFiles) {
-    for (int n : {1, 2}) {
+    for (int n : CommittedStages()) {
         SCOPED_TRACE("stage " + std::to_string(n));
         stagedesc::Description d;
         std::string error;

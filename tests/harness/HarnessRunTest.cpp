@@ -68,13 +68,23 @@ TEST_F(HarnessRun, WithoutFramesTheRunLastsAsLongAsTheScript) {
     EXPECT_EQ(ReadTrace().size(), 9u);
 }
 
-TEST_F(HarnessRun, StageOptionStartsInTheGameScene) {
+TEST_F(HarnessRun, StageOptionTakesEveryStageTheContentHolds) {
     ASSERT_EQ(Run("--no-render --frames 2 --stage 2 --trace " + Quote(File("trace.jsonl"))), 0) << stderr_;
     std::vector<nlohmann::json> frames = ReadTrace();
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_TRUE(HasEvent(frames[0], "scene:game:2"));
     EXPECT_EQ(frames[0].at("scene"), "game");
     EXPECT_EQ(frames[0].at("stage"), 2);
+    EXPECT_TRUE(HasEvent(frames[0], "sound:play:GameBGM.wav")) << "no music of its own: the shared one";
+    // the last stage of Data/, with its own music
+    ASSERT_EQ(Run("--no-render --frames 2 --stage 3 --trace " + Quote(File("trace.jsonl"))), 0) << stderr_;
+    frames = ReadTrace();
+    EXPECT_TRUE(HasEvent(frames[0], "scene:game:3"));
+    EXPECT_TRUE(HasEvent(frames[0], "sound:play:GameBGM_3.wav"));
+    // one past it is refused before anything starts, naming the stages there are
+    EXPECT_EQ(Run("--no-render --frames 2 --stage 4"), 2);
+    EXPECT_NE(stderr_.find("there is no stage 4; the content in Data/ holds stages 1 to 3"), std::string::npos)
+        << stderr_;
 }
 
 TEST_F(HarnessRun, BadInputIsRefusedWithAClearMessage) {

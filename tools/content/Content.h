@@ -17,6 +17,11 @@ struct ContentContext {
     std::string dataDir;    // ".../Data"
     std::string docsDir;    // ".../docs"
     std::string sourceDir;  // ".../tools/content" (stage descriptions etc.)
+    // Where the stage descriptions and coordinate files are read from
+    // (gv_content --stages); empty: sourceDir + "/stages".
+    std::string stagesDir;
+
+    std::string StagesDir() const { return stagesDir.empty() ? sourceDir + "/stages" : stagesDir; }
 };
 
 // Each writes its part of Data/ (and pictures into docs/). They return false
@@ -29,6 +34,9 @@ bool WriteStages(const ContentContext& ctx);           // stage meshes, coordina
 // rule to stderr and returns false if any.
 bool CheckStageFiles(const ContentContext& ctx, const std::string& descriptionPath,
                      const std::string& coordinatePath);
+// gv_content --strip OUT SHOT...: harness screenshots of a playthrough shrunk
+// to a third, three to a row, into one picture for the design notes.
+bool WritePlaythroughStrip(const std::string& outPath, const std::vector<std::string>& shots);
 // The application icon: Data/Icon/GildedVault.png (256 x 256) and .svg.
 bool WriteAppIcon(const ContentContext& ctx);
 // Renders every model under Data/Model into docs/ContactSheet.png; runs last.

@@ -221,7 +221,8 @@ void StageLabels(TextureFolder& out, const ContentFonts& fonts) {
     }
     DrawTextLeft(label, fonts.sansBold, "STAGE", 8, 37, s);
     out.Save("GameScene/StageNo/Stage.png", label);
-    for (int n = 1; n <= 2; ++n) {
+    // every digit, for stage numbers of one or two digits drawn side by side
+    for (int n = 0; n <= 9; ++n) {
         Canvas digit(51, 54);
         TextStyle d = s;
         d.pixelHeight = 56;

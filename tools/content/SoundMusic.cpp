@@ -1,6 +1,7 @@
-// The two pieces of music. Both are written bar by bar as text phrases (see
-// SynthSequencer.h), rendered into a ring exactly a whole number of bars long,
-// given a circular reverb, limited gently and normalised to -1 dBFS.
+// The pieces of music: the title's, the one the stages share and stage 3's
+// own. Each is written bar by bar as text phrases (see SynthSequencer.h),
+// rendered into a ring exactly a whole number of bars long, given a circular
+// reverb, limited gently and normalised to -1 dBFS.
 #include <cmath>
 #include <string>
 #include <vector>
@@ -219,8 +220,98 @@ SoundFile GameMusic() {
     return {"GameBGM.wav", static_cast<int>(kMusicRate), true, Master(bus, 0.78, 0.4, 2.5, 4.0)};
 }
 
+// Stage 3, the counting house: a darker, more deliberate 100 bpm piece in
+// E minor for the stage that asks the player to think before acting. A
+// habanera bass and a ticking celesta ostinato (the clocks of the time door)
+// under a clarinet tune in bars 1-8; the marimba and vibraphone answer each
+// other in bars 9-16 over a string pad.
+SoundFile CountingHouseMusic() {
+    const Timeline timeline{100.0, 0.54, 0.5};
+    const int bars = 16;
+    const size_t length = static_cast<size_t>(std::lround(timeline.Seconds(bars * 4.0) * kMusicRate));
+    Bus bus{Signal(length, 0.0), Signal(length, 0.0)};
+
+    // Em | Em | Am7 | B7 | Em | C7 | Am6 | B7 || Cmaj7 | Am7 | F#m7b5 | B7 | Em | Am6 | F#m7b5 B7 | Em B7
+    const std::vector<std::string> bass = {
+        "E2:0.75/0.9 B2:0.25/0.6 B2:0.5/0.7 G2:0.5/0.7 E2:1/0.8 B1:1/0.7",
+        "E2:0.75/0.9 B2:0.25/0.6 B2:0.5/0.7 G2:0.5/0.7 E2:1/0.8 D#2:1/0.7",
+        "A2:0.75/0.9 E2:0.25/0.6 E2:0.5/0.7 C3:0.5/0.7 A2:1/0.8 G2:1/0.7",
+        "B2:0.75/0.9 F#2:0.25/0.6 F#2:0.5/0.7 A2:0.5/0.7 B2:1/0.8 D#2:1/0.7",
+        "E2:0.75/0.9 B2:0.25/0.6 B2:0.5/0.7 G2:0.5/0.7 E2:1/0.8 B1:1/0.7",
+        "C3:0.75/0.9 G2:0.25/0.6 G2:0.5/0.7 Bb2:0.5/0.7 C3:1/0.8 E2:1/0.7",
+        "A2:0.75/0.9 E2:0.25/0.6 E2:0.5/0.7 F#2:0.5/0.7 A2:1/0.8 C3:1/0.7",
+        "B2:0.75/0.9 F#2:0.25/0.6 F#2:0.5/0.7 D#2:0.5/0.7 B1:1/0.8 B2:1/0.7",
+        "C3:0.75/0.9 G2:0.25/0.6 G2:0.5/0.7 E2:0.5/0.7 C3:1/0.8 B2:1/0.7",
+        "A2:0.75/0.9 E2:0.25/0.6 E2:0.5/0.7 G2:0.5/0.7 A2:1/0.8 A#2:1/0.7",
+        "F#2:0.75/0.9 C3:0.25/0.6 C3:0.5/0.7 A2:0.5/0.7 F#2:1/0.8 A2:1/0.7",
+        "B2:0.75/0.9 F#2:0.25/0.6 F#2:0.5/0.7 A2:0.5/0.7 B2:1/0.8 D#2:1/0.7",
+        "E2:0.75/0.9 B2:0.25/0.6 B2:0.5/0.7 G2:0.5/0.7 E2:1/0.8 D2:1/0.7",
+        "A2:0.75/0.9 E2:0.25/0.6 E2:0.5/0.7 F#2:0.5/0.7 A2:1/0.8 C3:1/0.7",
+        "F#2:0.75/0.9 C3:0.25/0.6 A2:1/0.7 B2:0.75/0.9 F#2:0.25/0.6 A2:1/0.7",
+        "E2:0.75/0.9 B2:0.25/0.6 G2:1/0.7 B1:0.75/0.9 F#2:0.25/0.6 D#2:1/0.7"};
+    const std::vector<std::string> clarinet = {
+        "r:1 B4:0.5/0.7 C5:0.5/0.7 B4:1/0.8 G4:0.5/0.65 E4:0.5/0.65",
+        "F#4:1.5/0.8 G4:0.5/0.65 A4:0.5/0.7 B4:0.5/0.7 D#5:1/0.85",
+        "E5:1/0.85 C5:0.5/0.7 A4:0.5/0.65 E5:1/0.85 D5:0.5/0.7 C5:0.5/0.7",
+        "B4:1.5/0.85 A4:0.5/0.65 F#4:0.5/0.65 A4:0.5/0.7 D#4:1/0.75",
+        "r:1 B4:0.5/0.7 C5:0.5/0.7 B4:1/0.8 G4:0.5/0.65 E4:0.5/0.65",
+        "Bb4:1.5/0.8 G4:0.5/0.65 E4:0.5/0.65 G4:0.5/0.7 C5:1/0.85",
+        "C5:1/0.8 A4:0.5/0.7 F#4:0.5/0.65 E4:1/0.75 F#4:0.5/0.7 A4:0.5/0.7",
+        "B4:2/0.85 A4:0.5/0.65 F#4:0.5/0.65 D#4:1/0.75"};
+    const std::vector<std::string> answer = {
+        "E5:0.5/0.75 G5:0.5/0.75 B5:1.5/0.9 A5:0.5/0.7 G5:1/0.8",
+        "E5:1.5/0.8 C5:0.5/0.7 E5:1/0.8 G5:1/0.85",
+        "A5:1/0.85 G5:0.5/0.7 E5:0.5/0.7 C5:1/0.8 A4:1/0.75",
+        "D#5:1.5/0.85 F#5:0.5/0.7 A5:1/0.85 B5:1/0.9",
+        "G5:1.5/0.85 F#5:0.5/0.7 E5:1/0.8 B4:1/0.75",
+        "C5:1/0.8 E5:0.5/0.7 F#5:0.5/0.75 A5:1.5/0.85 G5:0.5/0.7",
+        "F#5:1/0.8 E5:0.5/0.7 C5:0.5/0.7 B4:0.5/0.7 A4:0.5/0.7 D#5:1/0.8",
+        "E5:2/0.85 r:1 B4:0.5/0.65 D#5:0.5/0.7"};
+    const std::vector<std::string> pad = {
+        "E3+G3+B3+D4:4", "C3+E3+G3+A3:4", "C3+E3+F#3+A3:4", "D#3+F#3+A3+B3:4",
+        "E3+G3+B3:4",    "C3+E3+F#3+A3:4", "C3+E3+F#3:2 D#3+F#3+A3:2", "E3+G3+B3:2 D#3+F#3+A3:2"};
+
+    // Celesta clock: eighths through each bar's chord, up and back.
+    static const int kChords[16][4] = {
+        {64, 67, 71, 76}, {64, 67, 71, 76}, {64, 67, 69, 72}, {63, 66, 69, 71},
+        {64, 67, 71, 76}, {64, 67, 70, 72}, {64, 66, 69, 72}, {63, 66, 69, 71},
+        {64, 67, 71, 72}, {64, 67, 69, 72}, {64, 66, 69, 72}, {63, 66, 69, 71},
+        {64, 67, 71, 76}, {64, 66, 69, 72}, {64, 66, 69, 71}, {63, 66, 67, 71}};
+    static const int kTone[8] = {0, 2, 1, 3, 2, 1, 3, 2};
+    std::vector<NoteEvent> clock;
+    for (int b = 0; b < bars; ++b) {
+        for (int i = 0; i < 8; ++i) {
+            clock.push_back({b * 4.0 + i * 0.5, 0.5, static_cast<double>(kChords[b][kTone[i]]),
+                             i % 2 == 0 ? 0.75 : 0.55});
+        }
+    }
+
+    AddPart(bus, Bars(bass, 0, 0.8), PizzBass, timeline, {0.36, 3.0, 0.05, 0.0}, 0.08, 301);
+    AddPart(bus, clock, Celesta, timeline, {0.1, 2.0, 0.06, 0.0}, 0.4, 302);
+    AddPart(bus, Bars(clarinet, 0, 0.8), Clarinet, timeline, {0.3, 4.0, 0.04, 0.0}, 0.3, 303);
+    AddPart(bus, Bars(answer, 8, 0.8), Marimba, timeline, {0.28, 3.0, 0.05, 0.0}, 0.3, 304);
+    AddPart(bus, Bars(answer, 8, 0.8), Vibraphone, timeline, {0.16, 4.0, 0.05, -12.0}, 0.45, 305);
+    AddPart(bus, Bars(pad, 0, 0.55), StringPad, timeline, {0.04, 0.0, 0.0, 0.0}, 0.6, 306);
+    AddPart(bus, Bars(pad, 8, 0.6), StringPad, timeline, {0.05, 0.0, 0.0, 0.0}, 0.6, 307);
+
+    std::vector<NoteEvent> kick, rim, hat, shaker;
+    GridBars("X-----x---x-----", 0, bars, 0.25, kick);
+    for (int b = 0; b < bars; ++b) {
+        const bool fill = b % 8 == 7;
+        ParseGrid(fill ? "----x-----o-x-xo" : "----x-------x---", b * 4.0, 0.25, rim);
+    }
+    GridBars("x-o-x-o-x-o-x-o-", 8, 8, 0.25, hat);
+    GridBars("-.-.-.-.-.-.-.-.", 0, bars, 0.25, shaker);
+    AddPart(bus, kick, Kick, timeline, {0.33, 2.0, 0.05, 0.0}, 0.0, 308);
+    AddPart(bus, rim, RimClick, timeline, {0.3, 2.0, 0.08, 0.0}, 0.2, 309);
+    AddPart(bus, hat, HatClosed, timeline, {0.14, 2.0, 0.1, 0.0}, 0.1, 310);
+    AddPart(bus, shaker, Shaker, timeline, {0.12, 3.0, 0.15, 0.0}, 0.1, 311);
+
+    return {"GameBGM_3.wav", static_cast<int>(kMusicRate), true, Master(bus, 0.8, 0.4, 2.5, 4.0)};
+}
+
 }  // namespace
 
-std::vector<SoundFile> MakeMusic() { return {TitleMusic(), GameMusic()}; }
+std::vector<SoundFile> MakeMusic() { return {TitleMusic(), GameMusic(), CountingHouseMusic()}; }
 
 }  // namespace synth

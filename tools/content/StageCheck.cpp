@@ -15,6 +15,7 @@
 #include "game/gimmick/Box.h"
 #include "game/gimmick/Door.h"
 #include "game/gimmick/Laser.h"
+#include "game/player/HookGun.h"
 #include "game/player/OperationGuide.h"
 #include "game/player/Player.h"
 #include "tools/content/StageBuild.h"
@@ -41,6 +42,9 @@ constexpr float kPassWidth = 2.0f * kFwPushOutRadius;
 // Open floor the player needs on each side of a walkable opening to step up
 // to it and out of it.
 constexpr float kDoorwayDepth = 2.0f * kFwPushOutRadius;
+// The chain carries the player across a pit this wide at most: the hook
+// reaches HookGun::kMaxRange and needs something to bite beyond the edge.
+constexpr float kMaxChainCrossing = 30.0f;
 // A time door stays open long enough to be raced through (its button sinks
 // and its panel rises first) and shuts within a minute.
 constexpr int kMinTimeDoorFrames = 120;
@@ -149,6 +153,7 @@ public:
         CheckDoorways();
         CheckWindows();
         CheckLasers();
+        CheckWayToTheJewel();
         if (d_.stage == 1) CheckGuidePlaces();
         return errors_ == 0;
     }
@@ -159,6 +164,8 @@ private:
         ++errors_;
     }
     void Note(const std::string& what) { std::printf("  stage %d: %s\n", d_.stage, what.c_str()); }
+    // A broken rule of one statement of the description, named by its line.
+    static std::string L(int line) { return line > 0 ? "line " + std::to_string(line) + ": " : ""; }
 
     static std::string P(float x, float z) {
         char b[64];
@@ -226,8 +233,10 @@ private:
         auto overlapList = [&](const std::vector<Area>& a, const std::vector<Area>& b, const char* what) {
             for (const Area& x : a) {
                 for (const Area& y : b) {
-                    if (&x != &y && stagedesc::Overlap(x.rect, y.rect)) {
-                        Error(std::string(what) + ": '" + x.name + "' overlaps '" + y.name + "'");
+                    // each pair once, named by its later line
+                    if (&x != &y && stagedesc::Overlap(x.rect, y.rect) && (&a != &b || x.line > y.line)) {
+                        Error(L(x.line) + what + ": '" + x.name + "' overlaps '" + y.name + "' (line " +
+                              std::to_string(y.line) + ")");
                     }
                 }
             }
@@ -252,22 +261,22 @@ private:
                     onFloor = onFloor && corner;
                 }
             }
-            if (!onFloor) Error("'" + pf.name + "' must stand on floor");
+            if (!onFloor) Error(L(pf.line) + "'" + pf.name + "' must stand on floor");
         }
         for (const Opening& o : d_.openings) {
             const Area* wall = d_.FindWall(o.wall);
-            if (o.top > d_.ceiling - 0.5f) Error("opening '" + o.name + "' must end below the ceiling");
+            if (o.top > d_.ceiling - 0.5f) Error(L(o.line) + "opening '" + o.name + "' must end below the ceiling");
             if (o.kind != OpeningKind::Door) continue;
             // the panel reaches into the wall and the frame over it on both sides
             bool alongX = stagedesc::RunsAlongX(wall->rect);
             float lo = alongX ? wall->rect.x0 : wall->rect.z0, hi = alongX ? wall->rect.x1 : wall->rect.z1;
             float reach = std::max({-doorMin_[0], doorMax_[0], stagedesc::kDoorFrameReach});
             if (o.centre - reach < lo - 0.01f || o.centre + reach > hi + 0.01f) {
-                Error("door opening '" + o.name + "' needs wall beside it for the panel and the frame");
+                Error(L(o.line) + "door opening '" + o.name + "' needs wall beside it for the panel and the frame");
             }
             float thick = std::min(wall->rect.Width(), wall->rect.Depth());
             if (std::fabs(thick - stagedesc::kDoorWallThickness) > 0.01f) {
-                Error("wall '" + wall->name + "' holds door opening '" + o.name + "' and must be " +
+                Error(L(o.line) + "wall '" + wall->name + "' holds door opening '" + o.name + "' and must be " +
                       Num(stagedesc::kDoorWallThickness) + " thick");
             }
         }
@@ -353,7 +362,7 @@ private:
             for (float x = r.x0 + 0.5f; x < r.x1 && !floored; x += 2.0f) {
                 for (float z = r.z0 + 0.5f; z < r.z1 && !floored; z += 2.0f) {
                     if (StageRay({x, 0.1f, z}, {0, -1, 0}) < kMiss) {
-                        Error("pit '" + pit.name + "' has something below it at " + P(x, z) +
+                        Error(L(pit.line) + "pit '" + pit.name + "' has something below it at " + P(x, z) +
                               "; it must open to the void");
                         floored = true;
                     }
@@ -508,7 +517,7 @@ private:
         check(l_.timed, "time");
         for (size_t k = 0; k < d_.openings.size(); ++k) {
             if (d_.openings[k].kind == OpeningKind::Door && used[k] != 1) {
-                Error("door opening '" + d_.openings[k].name + "' needs exactly one door");
+                Error(L(d_.openings[k].line) + "door opening '" + d_.openings[k].name + "' needs exactly one door");
             }
         }
     }
@@ -520,10 +529,10 @@ private:
             if (o.kind == OpeningKind::Window) continue;
             std::string name = "opening '" + o.name + "'";
             if (o.width < kPassWidth) {
-                Error(name + " is " + Num(o.width) + " wide; the player needs " + Num(kPassWidth));
+                Error(L(o.line) + name + " is " + Num(o.width) + " wide; the player needs " + Num(kPassWidth));
             }
             if (o.top <= Player::kEyeHeight) {
-                Error(name + " is " + Num(o.top) + " high; the player's eye is at " + Num(Player::kEyeHeight));
+                Error(L(o.line) + name + " is " + Num(o.top) + " high; the player's eye is at " + Num(Player::kEyeHeight));
             }
             const Rect& w = d_.FindWall(o.wall)->rect;
             bool alongX = stagedesc::RunsAlongX(w);
@@ -537,7 +546,7 @@ private:
                 sides[1] = {w.x1, lo, w.x1 + kDoorwayDepth, hi};
             }
             for (const Rect& r : sides) {
-                if (!OpenFloor(r, name)) continue;
+                if (!OpenFloor(r, name, o.line)) continue;
                 for (size_t i = 0; i < l_.boxes.size(); ++i) {
                     const Vec3& b = l_.boxes[i];
                     Rect box{b.x - Box::kRadius, b.z - Box::kRadius, b.x + Box::kRadius, b.z + Box::kRadius};
@@ -551,7 +560,7 @@ private:
 
     // Whether all of `r` is floor at y = 0 (sampled every half unit, edges
     // included); names the first place that is not.
-    bool OpenFloor(const Rect& r, const std::string& name) {
+    bool OpenFloor(const Rect& r, const std::string& name, int line) {
         const float inset = 0.01f;
         float x0 = r.x0 + inset, z0 = r.z0 + inset, w = r.Width() - 2 * inset, h = r.Depth() - 2 * inset;
         int nx = std::max(1, int(std::ceil(w / 0.5f))), nz = std::max(1, int(std::ceil(h / 0.5f)));
@@ -560,7 +569,7 @@ private:
                 float x = x0 + w * float(i) / float(nx), z = z0 + h * float(k) / float(nz);
                 float y;
                 if (!Floor(x, z, y) || std::fabs(y) > 1e-4f) {
-                    Error("the way through " + name + " is blocked at " + P(x, z) + ": no open floor there");
+                    Error(L(line) + "the way through " + name + " is blocked at " + P(x, z) + ": no open floor there");
                     return false;
                 }
             }
@@ -605,7 +614,8 @@ private:
         }
         for (size_t k = 0; k < d_.openings.size(); ++k) {
             if (d_.openings[k].kind == OpeningKind::Window && used[k] != 1) {
-                Error("window opening '" + d_.openings[k].name + "' needs exactly one window panel");
+                Error(L(d_.openings[k].line) + "window opening '" + d_.openings[k].name +
+                      "' needs exactly one window panel");
             }
         }
     }
@@ -682,6 +692,98 @@ private:
                      std::to_string(longest) + " long");
             }
         }
+    }
+
+    // A rough way to the jewel, as far as geometry shows it: from the start,
+    // over every floor, through every door and arch (doors are taken as
+    // opened), up every platform (a jump or the chain), and on the chain
+    // straight across any pit no wider than kMaxChainCrossing; then the jewel
+    // must be within the hook's reach of a floor so reached, with nothing of
+    // the stage in between. Buttons, boxes and lasers are not played; the
+    // playthroughs prove the rest.
+    void CheckWayToTheJewel() {
+        Grid g = MakeGrid();
+        std::vector<char> reached(size_t(g.w) * g.h, 0);
+        std::vector<float> height(size_t(g.w) * g.h, 0.0f);
+        auto walkable = [&](int cx, int cz, float& y) {
+            return cx >= 0 && cz >= 0 && cx < g.w && cz < g.h && Floor(g.X(cx), g.Z(cz), y);
+        };
+        std::deque<int> todo;
+        auto reach = [&](int cx, int cz) {
+            float y;
+            size_t n = size_t(cz) * g.w + cx;
+            if (reached[n] || !walkable(cx, cz, y)) return;
+            reached[n] = 1;
+            height[n] = y;
+            todo.push_back(int(n));
+        };
+        const int startCell = g.Index(0, 0);
+        reach(startCell % g.w, startCell / g.w);
+        std::vector<std::pair<const Area*, float>> tooWide;  // pits met but not crossed
+        const int crossCells = int(kMaxChainCrossing / g.cell);
+        while (!todo.empty()) {
+            int c = todo.front();
+            todo.pop_front();
+            int cx = c % g.w, cz = c / g.w;
+            for (auto [dx, dz] : {std::pair{1, 0}, std::pair{-1, 0}, std::pair{0, 1}, std::pair{0, -1}}) {
+                float y;
+                if (walkable(cx + dx, cz + dz, y)) {
+                    reach(cx + dx, cz + dz);
+                    continue;
+                }
+                const Area* pit = PitAt(g.X(cx + dx), g.Z(cz + dz));
+                if (!pit) continue;
+                // straight across the pit on the chain
+                int k = 1;
+                while (k <= crossCells + 1 && PitAt(g.X(cx + dx * k), g.Z(cz + dz * k))) ++k;
+                if (k <= crossCells + 1 && walkable(cx + dx * k, cz + dz * k, y)) {
+                    reach(cx + dx * k, cz + dz * k);
+                } else if (k > crossCells + 1) {
+                    float across = dx != 0 ? pit->rect.Width() : pit->rect.Depth();
+                    bool known = false;
+                    for (const auto& [p, a] : tooWide) known = known || p == pit;
+                    if (!known) tooWide.push_back({pit, across});
+                }
+            }
+        }
+        // the jewel floats 6 above the showcase; the hook flies from near the eye
+        const CVec3 jewel = {l_.showcase.x, l_.showcase.y + 6.0f, l_.showcase.z};
+        const float range = HookGun::kMaxRange;
+        for (int cz = 0; cz < g.h; ++cz) {
+            for (int cx = 0; cx < g.w; ++cx) {
+                size_t n = size_t(cz) * g.w + cx;
+                if (!reached[n]) continue;
+                CVec3 eye = {g.X(cx), height[n] + Player::kEyeHeight, g.Z(cz)};
+                CVec3 to = Sub(jewel, eye);
+                float dist = Len(to);
+                if (dist > range) continue;
+                if (StageRay(eye, Norm(to)) >= dist) return;  // a clear shot
+            }
+        }
+        // Name the description's line: the floor the showcase stands on, and
+        // any pit that was too wide to cross.
+        int line = 0;
+        std::string where;
+        for (const Area& f : d_.floors) {
+            if (f.rect.Contains(l_.showcase.x, l_.showcase.z)) {
+                line = f.line;
+                where = " on floor '" + f.name + "'";
+            }
+        }
+        std::string why = "no floor the player can walk or chain to lies within " + Num(range) +
+                          " of the jewel with nothing in between";
+        for (const auto& [pit, across] : tooWide) {
+            why += "; pit '" + pit->name + "' (line " + std::to_string(pit->line) + ") is " + Num(across) +
+                   " across, the chain crosses at most " + Num(kMaxChainCrossing);
+        }
+        Error(L(line) + "the showcase" + where + " cannot be reached: " + why);
+    }
+
+    const Area* PitAt(float x, float z) const {
+        for (const Area& pit : d_.pits) {
+            if (pit.rect.Contains(x, z, -1e-4f)) return &pit;
+        }
+        return nullptr;
     }
 
     // The operation guide of stage 1 watches two places: the start area and

@@ -39,6 +39,14 @@
 
 namespace stagedesc {
 
+// Limits of the numbers a description may hold: every coordinate and size
+// within the distance the game draws, a ceiling a door fits under and a jump
+// does not hit at once, stage numbers of one or two digits.
+constexpr float kMaxCoordinate = 1000.0f;
+constexpr float kMinCeiling = 8.0f;
+constexpr float kMaxCeiling = 100.0f;
+constexpr int kMaxStageNumber = 99;
+
 // Door openings match the door models (content_sizes in Content.h): an
 // opening through a wall of the door's thickness, centred on the door's base
 // point; the panel covers it closed, and the frame reaches to each side.
@@ -84,6 +92,7 @@ struct Description {
     int stage = 0;
     std::string title;
     float ceiling = 24.0f;
+    int ceilingLine = 0;  // 0: not given, the default
     std::vector<Area> floors, pits, walls, posts, platforms;
     std::vector<Opening> openings;
 
@@ -152,8 +161,16 @@ public:
                     std::to_string(words_.size() - 1));
     }
     bool Float(size_t i, float& out) {
-        if (ToFloat(words_[i], out)) return true;
-        return Fail("'" + words_[i] + "' is not a number");
+        if (!ToFloat(words_[i], out)) return Fail("'" + words_[i] + "' is not a number");
+        if (std::fabs(out) > kMaxCoordinate) {
+            return Fail(words_[i] + " is out of range (-" + Num(kMaxCoordinate) + " to " + Num(kMaxCoordinate) + ")");
+        }
+        return true;
+    }
+    static std::string Num(float v) {
+        std::ostringstream s;
+        s << v;
+        return s.str();
     }
     bool Int(size_t i, int& out) {
         if (ToInt(words_[i], out)) return true;
@@ -216,14 +233,25 @@ inline bool ParseLine(LineParser& p, Description& d, bool& sawStage) {
     const std::string& key = p[0];
     if (key == "stage") {
         if (p.Size() < 2 || !p.Int(1, d.stage)) return p.Fail("'stage' needs a number and a title");
+        if (d.stage < 1 || d.stage > kMaxStageNumber) {
+            return p.Fail("the stage number " + p[1] + " is out of range (1 to " + std::to_string(kMaxStageNumber) + ")");
+        }
+        if (sawStage) return p.Fail("a second 'stage' statement");
         d.title.clear();
         for (size_t i = 2; i < p.Size(); ++i) d.title += (i > 2 ? " " : "") + p[i];
         sawStage = true;
         return true;
     }
     if (key == "ceiling") {
-        if (!p.Count(2) || !p.Float(1, d.ceiling)) return false;
-        return d.ceiling > 0 ? true : p.Fail("the ceiling must be above the floor");
+        if (!p.Count(2)) return false;
+        if (!ToFloat(p[1], d.ceiling)) return p.Fail("'" + p[1] + "' is not a number");
+        if (d.ceiling <= 0) return p.Fail("the ceiling must be above the floor");
+        if (d.ceiling < kMinCeiling || d.ceiling > kMaxCeiling) {
+            return p.Fail("the ceiling " + p[1] + " is out of range (" + LineParser::Num(kMinCeiling) + " to " +
+                          LineParser::Num(kMaxCeiling) + ")");
+        }
+        d.ceilingLine = p.Line();
+        return true;
     }
     Area a;
     if (key == "floor") return ParseArea(p, false, a) && (d.floors.push_back(a), true);
@@ -252,9 +280,10 @@ inline bool ParseLine(LineParser& p, Description& d, bool& sawStage) {
 
 // Cross-references: unique names, openings inside their walls.
 inline bool Validate(Description& d, std::string& error) {
-    std::vector<std::string> names;
+    // (name, line) of every named statement, sorted by line
+    std::vector<std::pair<int, std::string>> names;
     auto addNames = [&](const auto& list) {
-        for (const auto& item : list) names.push_back(item.name);
+        for (const auto& item : list) names.push_back({item.line, item.name});
     };
     addNames(d.floors);
     addNames(d.pits);
@@ -262,12 +291,22 @@ inline bool Validate(Description& d, std::string& error) {
     addNames(d.posts);
     addNames(d.platforms);
     addNames(d.openings);
-    std::vector<std::string> sorted = names;
-    std::sort(sorted.begin(), sorted.end());
-    auto dup = std::adjacent_find(sorted.begin(), sorted.end());
-    if (dup != sorted.end()) {
-        error = "the name '" + *dup + "' is used twice";
-        return false;
+    std::sort(names.begin(), names.end());
+    for (size_t i = 0; i < names.size(); ++i) {
+        for (size_t k = 0; k < i; ++k) {
+            if (names[k].second == names[i].second) {
+                error = "line " + std::to_string(names[i].first) + ": the name '" + names[i].second +
+                        "' is used twice (first on line " + std::to_string(names[k].first) + ")";
+                return false;
+            }
+        }
+    }
+    for (const Area& pf : d.platforms) {
+        if (pf.value >= d.ceiling) {
+            error = "line " + std::to_string(pf.line) + ": platform '" + pf.name + "' must end below the ceiling (" +
+                    LineParser::Num(d.ceiling) + ")";
+            return false;
+        }
     }
     for (const Opening& o : d.openings) {
         const Area* wall = d.FindWall(o.wall);

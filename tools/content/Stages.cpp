@@ -15,7 +15,10 @@ namespace {
 
 using namespace stagebuild;
 
-constexpr int kStageCount = 2;
+// Stage descriptions are numbered from 1 without a gap: stages/stage<N>.txt
+// with its coordinate file stages/Stage_<N>.txt. No stage may go beyond the
+// game's two-digit stage number.
+constexpr int kMaxStages = 99;
 
 bool ReadText(const std::string& path, std::string& out) {
     std::ifstream in(path, std::ios::binary);
@@ -153,7 +156,7 @@ public:
     }
 
     bool Write(int n) {
-        std::string src = ctx_.sourceDir + "/stages/";
+        std::string src = ctx_.StagesDir() + "/";
         std::string coordPath = src + "Stage_" + std::to_string(n) + ".txt", coordText;
         Description desc;
         Layout layout;
@@ -162,7 +165,7 @@ public:
             return false;
         }
         if (desc.stage != n) {
-            std::fprintf(stderr, "gv_content: stages/stage%d.txt describes stage %d\n", n, desc.stage);
+            std::fprintf(stderr, "gv_content: %sstage%d.txt describes stage %d\n", src.c_str(), n, desc.stage);
             return false;
         }
         CModel model = BuildStageModel(desc);
@@ -213,6 +216,14 @@ bool CheckStageFiles(const ContentContext& ctx, const std::string& descriptionPa
 bool WriteStages(const ContentContext& ctx) {
     StageWriter writer(ctx);
     bool ok = writer.Prepare();
-    for (int n = 1; n <= kStageCount; ++n) ok = writer.Write(n) && ok;
+    const std::string src = ctx.StagesDir() + "/";
+    int n = 1;
+    for (; n <= kMaxStages && std::filesystem::exists(src + "stage" + std::to_string(n) + ".txt"); ++n) {
+        ok = writer.Write(n) && ok;
+    }
+    if (n == 1) {
+        std::fprintf(stderr, "gv_content: no stage description %sstage1.txt\n", src.c_str());
+        return false;
+    }
     return ok;
 }

@@ -16,7 +16,7 @@ struct SoundFile {
     Signal samples;
 };
 
-// "BGM.wav" and "GameBGM.wav".
+// "BGM.wav", "GameBGM.wav" and the stages' own music ("GameBGM_3.wav").
 std::vector<SoundFile> MakeMusic();
 // Every other sound the game plays.
 std::vector<SoundFile> MakeEffects();

@@ -30,7 +30,9 @@ struct HarnessOptions {
 };
 
 constexpr uint64_t kHarnessMaxFrames = 1000000000ull;
-constexpr int kHarnessStageCount = 2;
+// Largest number --stage takes; which stages exist is known only once the
+// content folder is found (StageCount in game/StageFile.h).
+constexpr int kHarnessMaxStage = 99;
 constexpr float kHarnessMinRenderScale = 0.25f;
 
 inline const char* HarnessUsage() {
@@ -44,7 +46,8 @@ inline const char* HarnessUsage() {
            "                     tokens W A S D SPACE R P ESC LMB RMB look:DX,DY mouse:X,Y; '#' starts a comment;\n"
            "                     after the script nothing is held. ESC ends the run (exit 0). unfocused: the\n"
            "                     window is not the active one in those frames (recorded plays)\n"
-           "  --stage N          start in the game scene of stage N (1 or 2) instead of the title\n"
+           "  --stage N          start in the game scene of stage N instead of the title (any stage the\n"
+           "                     content holds: Data/CoordinateFile/Stage_N.txt)\n"
            "  --trace FILE       write one JSON object per frame (JSON Lines)\n"
            "  --record FILE      write the input of every frame as an input script (what the game's\n"
            "                     --record writes), for replaying with --input\n"
@@ -127,8 +130,9 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
             }
         } else if (name == "--stage") {
             uint64_t stage = 0;
-            if (!ParseUnsigned(value, 1, kHarnessStageCount, stage)) {
-                error = "--stage expects 1 or 2, got '" + value + "'";
+            if (!ParseUnsigned(value, 1, kHarnessMaxStage, stage)) {
+                error = "--stage expects a stage number from 1 to " + std::to_string(kHarnessMaxStage) + ", got '" +
+                        value + "'";
                 return false;
             }
             options.stage = static_cast<int>(stage);

@@ -14,6 +14,7 @@
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwDataRoot.h"
 #include "app/SceneFactory.h"
+#include "game/StageFile.h"
 #include "game/profile/Profile.h"
 #include "tools/harness/HarnessOptions.h"
 #include "tools/harness/HarnessRecorder.h"
@@ -57,6 +58,9 @@ int RunHarness(HarnessOptions options) {
     if (!options.inputFile.empty() && !ReadScript(options.inputFile, script, error)) return Fail(kExitUsage, error);
     std::vector<std::string> tried;
     if (!FwDataRoot::Locate(options.dataDir, tried)) return Fail(kExitFailure, FwDataRoot::MissingMessage(tried));
+    if (options.stage > 0 && !IsStageAvailable(options.stage))
+        return Fail(kExitUsage, "there is no stage " + std::to_string(options.stage) + "; the content in " +
+                                    FwDataRoot::Get() + " holds " + AvailableStagesText());
 
     FwHeadlessPlatform platform;
     platform.SetScript(std::move(script));
