@@ -242,11 +242,13 @@ TEST_F(SceneQueriesTest, PushOutVisitsBoxesThenFixturesInListOrder) {
     };
     solids_.fixtures = {Wall(1.5f), Wall(1.5f), Wall(1.5f)};
     EXPECT_TRUE(pushes());
-    for (size_t i = solids_.fixtures.size(); i-- > 0;) {
-        solids_.fixtures[i] = Wall(4);
+    // Fixture i at 4 decides for every later one at 1.5 (earlier ones are
+    // out of the broad phase's reach).
+    for (size_t i = 0; i < 3; ++i) {
+        for (size_t j = 0; j < 3; ++j) solids_.fixtures[j] = Wall(j < i ? 50.0f : j == i ? 4.0f : 1.5f);
         EXPECT_FALSE(pushes()) << "fixture " << i;
-        solids_.fixtures[i] = Wall(1.5f);
     }
+    solids_.fixtures = {Wall(1.5f), Wall(1.5f), Wall(1.5f)};
     solids_.boxes = {Wall(4)};
     EXPECT_FALSE(pushes());
     solids_.boxes = {Wall(1.5f)};
