@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "app/ClearScene.h"
-#include "app/TitleScene.h"
 #include "framework/FwFrameSize.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/collision/FwCollision.h"
