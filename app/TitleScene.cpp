@@ -41,14 +41,16 @@ void DrawCentredSprite(const FwTexture* texture, const Matrix& world, float widt
 std::vector<TitleScene::StageButton> TitleScene::LayOutStageButtons(const std::vector<int>& stages) {
     const int count = static_cast<int>(stages.size());
     const int rows = (count + kStageButtonsPerRow - 1) / kStageButtonsPerRow;
-    const float scale = rows > kStageButtonRowsAtFullSize ? static_cast<float>(kStageButtonRowsAtFullSize) / rows : 1.0f;
+    const float scale =
+        rows > kStageButtonRowsAtFullSize ? static_cast<float>(kStageButtonRowsAtFullSize) / rows : 1.0f;
     const float topRowY = kStageButtonsBottom + scale * (kStageButtonSize.y / 2.0f + (rows - 1) * kStageButtonPitchY);
     std::vector<StageButton> buttons;
     for (int i = 0; i < count; ++i) {
         const int row = i / kStageButtonsPerRow;
         const int inRow = std::min(kStageButtonsPerRow, count - row * kStageButtonsPerRow);
         const float column = static_cast<float>(i % kStageButtonsPerRow) - (inRow - 1) / 2.0f;
-        buttons.push_back({stages[i], Vector3{column * kStageButtonPitchX * scale, topRowY - row * kStageButtonPitchY * scale, 0.0f}, scale});
+        const Vector3 centre{column * kStageButtonPitchX * scale, topRowY - row * kStageButtonPitchY * scale, 0.0f};
+        buttons.push_back({stages[i], centre, scale});
     }
     return buttons;
 }

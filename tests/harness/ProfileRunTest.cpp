@@ -46,7 +46,8 @@ TEST_F(HarnessRun, TitleOffersClearedStagesAndStartsTheOneClicked) {
     const std::string progress =
         R"({"version": 1, "stages": {"1": {"cleared": true, "bestFrames": 900}, "2": {"cleared": true}}})";
     std::ofstream(File("profile/progress.json")) << progress;
-    const std::string run = "--no-render --profile " + Quote(File("profile")) + " --trace " + Quote(File("trace.jsonl"));
+    const std::string run =
+        "--no-render --profile " + Quote(File("profile")) + " --trace " + Quote(File("trace.jsonl"));
     for (const auto& [click, stage] : {std::pair{"740,455", 3}, std::pair{"640,600", 1}}) {
         const std::string at = std::string(" mouse:") + click;
         const std::string script = WriteScript("25\n2" + at + "\n1" + at + " LMB\n45\n");
