@@ -12,6 +12,7 @@
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwResourceFactory.h"
 #include "game/StageFile.h"
+#include "game/profile/Progress.h"
 
 namespace {
 const Vector3 kOrbitFocus{0.0f, 2.5f, 0.0f};
@@ -20,10 +21,18 @@ const Vector3 kUp{0.0f, 1.0f, 0.0f};
 const Vector3 kAmbientLight{0.3f, 0.3f, 0.3f};
 const Vector3 kLightDirection{1.0f, -1.0f, 0.0f};
 const Vector3 kLightColor{3.0f, 3.0f, 3.0f};
+// The glyph strip's order.
+constexpr int kColonCell = 10;
+constexpr int kDotCell = 11;
+
+int GlyphCell(char c) { return c == ':' ? kColonCell : c == '.' ? kDotCell : c - '0'; }
+float GlyphAdvance(char c) {
+    return c == ':' || c == '.' ? ClearScene::kPunctuationAdvance : ClearScene::kDigitAdvance;
+}
 }  // namespace
 
-ClearScene::ClearScene(int clearedStage)
-    : clearedStage_(clearedStage), logoTransform_(MatrixTranslation(0.0f, kLogoY, 0.0f)) {
+ClearScene::ClearScene(int clearedStage, std::optional<ClearTime> time)
+    : clearedStage_(clearedStage), logoTransform_(MatrixTranslation(0.0f, kLogoY, 0.0f)), time_(time) {
     // The game scene hid the cursor (relative mouse mode); the menu needs it.
     FwGetPlatform().ShowCursor(true);
 
@@ -36,6 +45,13 @@ ClearScene::ClearScene(int clearedStage)
     FwResourceFactory& resources = FwResourceFactory::GetInstance();
     logoTexture_ = resources.GetTexture("ClearScene/GameClearLogo.png");
     roomModel_ = resources.GetModel("ClearScene/ClearRoom.gltf");
+    if (time_) {
+        panelTexture_ = resources.GetTexture("ClearScene/TimePanel.png");
+        timeLabelTexture_ = resources.GetTexture("ClearScene/TimeLabel.png");
+        bestLabelTexture_ = resources.GetTexture("ClearScene/BestLabel.png");
+        glyphTexture_ = resources.GetTexture("ClearScene/TimeDigits.png");
+        if (time_->newBest) newBestTexture_ = resources.GetTexture("ClearScene/NewBest.png");
+    }
     // Every stage but the content's last offers the next one.
     menu_ = std::make_shared<StageSelect>(clearedStage_ < StageCount());
 
@@ -94,9 +110,40 @@ void ClearScene::Draw() {
 
     shaders.Begin(false, true);
     DrawCentredSprite(logoTexture_, logoTransform_, kLogoWidth, kLogoHeight);
+    if (time_) DrawTimeCard();
     menu_->Draw2D();
     DrawFade();
     shaders.End();
+}
+
+void ClearScene::DrawTimeCard() const {
+    DrawCentredSprite(panelTexture_, MatrixTranslation(0.0f, kPanelY, 0.0f), kPanelSize.x, kPanelSize.y);
+    DrawCentredSprite(timeLabelTexture_, MatrixTranslation(kLabelX, kTimeRowY, 0.0f), kLabelSize.x, kLabelSize.y);
+    DrawCentredSprite(bestLabelTexture_, MatrixTranslation(kLabelX, kBestRowY, 0.0f), kLabelSize.x, kLabelSize.y);
+    DrawTime(FormatClearTime(time_->frames), kTimeRowY);
+    DrawTime(FormatClearTime(time_->best), kBestRowY);
+    if (time_->newBest)
+        DrawCentredSprite(newBestTexture_, MatrixTranslation(kNewBestX, kTimeRowY, 0.0f), kNewBestSize.x,
+                          kNewBestSize.y);
+}
+
+void ClearScene::DrawTime(const std::string& text, float y) const {
+    if (!glyphTexture_) return;
+    float width = 0.0f;
+    for (char c : text) width += GlyphAdvance(c);
+    const float scale = width > kTimeMaxWidth ? kTimeMaxWidth / width : 1.0f;
+    // Whole pixels at full size, so the glyphs stay as sharp as drawn.
+    float x = std::round(kTimeRightX - width * scale);
+    FwShaderManager& shaders = FwShaderManager::GetInstance();
+    const Vector4 white{1.0f, 1.0f, 1.0f, 1.0f};
+    for (char c : text) {
+        const float advance = GlyphAdvance(c) * scale;
+        shaders.SetSpriteWorld(MatrixTranslation(x + advance / 2.0f, y, 0.0f));
+        const FwRect src{GlyphCell(c) * kGlyphCell.x, 0.0f, kGlyphCell.x, kGlyphCell.y};
+        shaders.DrawTex(glyphTexture_, 0.0f, 0.0f, kGlyphCell.x * scale, kGlyphCell.y * scale, &src, &white,
+                        Vector2{0.5f, 0.5f});
+        x += advance;
+    }
 }
 
 void ClearScene::AppendTrace(nlohmann::json& frame) const {
@@ -107,4 +154,5 @@ void ClearScene::AppendTrace(nlohmann::json& frame) const {
         buttons.push_back({centre.x, centre.y});
     }
     frame["menu"] = {{"choice", menu_->GetChoice()}, {"accepting", menu_->IsAccepting()}, {"buttons", buttons}};
+    if (time_) frame["time"] = {{"frames", time_->frames}, {"best", time_->best}, {"newBest", time_->newBest}};
 }

@@ -1,9 +1,16 @@
 // The first scene: a small room seen by a camera circling its centre, the
 // title logo and a click prompt. A left click plays the confirm sound,
 // squashes the prompt away, fades to black and starts stage 1.
+//
+// Once the player has cleared a stage, the title also offers the stages
+// cleared so far and the next one (the profile's progress) as a row of small
+// stage buttons above the prompt: a click on one starts that stage, a click
+// anywhere else still starts stage 1. With only stage 1 to offer there are
+// no buttons and the title is exactly what it always was.
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "scene/BaseScene.h"
 #include "framework/math/FwMath.h"
@@ -14,6 +21,29 @@ class FwTexture;
 
 class TitleScene : public BaseScene {
 public:
+    // The stage buttons (sprite coordinates; sizes as TitleScene/StageButton.png
+    // and the cells of TitleScene/StageDigits.png hold them). Rows of up to
+    // kStageButtonsPerRow, stage 1 at the top left, the lowest row's bottom
+    // edge at kStageButtonsBottom; more rows than kStageButtonRowsAtFullSize
+    // shrink every button so they stay between the logo and the prompt.
+    static constexpr Vector2 kStageButtonSize{88.0f, 76.0f};
+    static constexpr float kStageButtonPitchX = 100.0f;
+    static constexpr float kStageButtonPitchY = 86.0f;
+    static constexpr int kStageButtonsPerRow = 10;
+    static constexpr int kStageButtonRowsAtFullSize = 3;
+    static constexpr float kStageButtonsBottom = -133.0f;
+    static constexpr Vector2 kStageDigitCell{30.0f, 40.0f};
+    static constexpr float kStageDigitAdvance = 24.0f;
+    static constexpr float kStageDigitY = -10.0f;  // below the button's centre, under its STAGE caption
+
+    struct StageButton {
+        int stage = 0;
+        Vector3 centre;
+        float scale = 1.0f;  // of kStageButtonSize
+    };
+    // Where the buttons of these stages go (pure, for tests).
+    static std::vector<StageButton> LayOutStageButtons(const std::vector<int>& stages);
+
     // Frame loop at start-up, clear scene's title choice, game scene's P key.
     TitleScene();
     ~TitleScene() override;
@@ -32,11 +62,19 @@ public:
     const Matrix& ClickTransform() const { return clickTransform_; }
     bool IsClicked() const { return clicked_; }
     int StageToStart() const { return stageToStart_; }
+    // The stages offered (1 and, once cleared, more); buttons only when
+    // that is more than stage 1.
+    const std::vector<int>& OfferedStages() const { return offered_; }
+    const std::vector<StageButton>& StageButtons() const { return stageButtons_; }
 
 private:
     void OrbitCamera();
     void DetectClick();
     void AnimateLeave();
+    // The stage of the button under the cursor, or 0.
+    int HoveredStage() const;
+    void UpdateHoverSound();
+    void DrawStageButtons() const;
 
     int stageToStart_ = -1;
     FwModel* roomModel_ = nullptr;
@@ -49,4 +87,10 @@ private:
     float squash_ = 1.0f;
     bool clicked_ = false;
     std::shared_ptr<FwSoundInstance> confirmSound_;
+    std::vector<int> offered_;
+    std::vector<StageButton> stageButtons_;
+    FwTexture* stageButtonTexture_ = nullptr;
+    FwTexture* stageDigitTexture_ = nullptr;
+    std::shared_ptr<FwSoundInstance> cursorSound_;
+    bool hoverSoundPlayed_ = false;
 };

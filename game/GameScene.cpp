@@ -18,6 +18,7 @@
 #include "game/StagingManager.h"
 #include "game/gimmick/Box.h"
 #include "game/gimmick/HookEffect.h"
+#include "game/profile/Profile.h"
 #include "game/kinds/ShowCaseKind.h"
 #include "game/player/HookGun.h"
 #include "game/player/OperationGuide.h"
@@ -137,6 +138,9 @@ void GameScene::Update() {
         return;
     }
 
+    // A clear time counts every frame of this attempt up to the catch; a
+    // restart builds a new scene and so a new count.
+    if (!clearTime_) ++playFrames_;
     UpdatePlayer();
     UpdateHookGun();
     hookEffects_->Update(hookGun_->IsHookedNow(), hookGun_->GetHookWorld());
@@ -147,11 +151,12 @@ void GameScene::Update() {
     solids_.jewel = SceneSolid::FromWorld(jewel_->GetModel(), jewel_->GetWorld());
     UpdateGuide();
     staging_->Update(jewel_->IsTaken());
+    if (jewel_->IsTaken() && !clearTime_) RecordClear();
 
     SceneManager& scenes = SceneManager::GetInstance();
     if (staging_->IsFinished()) {
         FadeOut();
-        if (IsBlack()) scenes.Request(SceneRequest::Clear(stageNumber_));
+        if (IsBlack()) scenes.Request(SceneRequest::Clear(stageNumber_, clearTime_));
     }
     // A restart requested in the same frame as the clear is the later
     // request and wins.
@@ -163,6 +168,15 @@ void GameScene::Update() {
     }
 
     if (FwIsKeyDown(FwKey::P)) scenes.Request(SceneRequest::Title());
+}
+
+// The stage counts as cleared once the jewel is taken: the time is kept then,
+// so quitting with P during the cut-in does not lose it.
+void GameScene::RecordClear() {
+    Profile& profile = Profile::Active();
+    const bool newBest = profile.RecordClear(stageNumber_, playFrames_);
+    const uint64_t best = profile.CurrentProgress().BestFrames(stageNumber_).value_or(playFrames_);
+    clearTime_ = ClearTime{playFrames_, best, newBest};
 }
 
 void GameScene::UpdatePlayer() {

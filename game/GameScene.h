@@ -7,7 +7,9 @@
 // finished).
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "framework/math/FwMath.h"
@@ -16,6 +18,7 @@
 #include "game/StageFile.h"
 #include "game/kinds/StageObjects.h"
 #include "scene/BaseScene.h"
+#include "scene/ClearTime.h"
 
 class Box;
 class FwSoundInstance;
@@ -63,6 +66,11 @@ public:
     const HookEffectManager* GetHookEffects() const { return hookEffects_.get(); }
     const OperationGuide* GetGuide() const { return operationGuide_.get(); }
     bool LayoutFailed() const { return layoutFailed_; }
+    // Frames played so far: from the scene's first Update up to and
+    // including the one in which the jewel was taken.
+    uint64_t PlayFrames() const { return playFrames_; }
+    // Set in the frame the jewel is taken (and recorded in the profile then).
+    const std::optional<ClearTime>& GetClearTime() const { return clearTime_; }
 
 private:
     void BuildFromLayout(const StageLayout& layout);
@@ -75,6 +83,7 @@ private:
     void DrawEffects();
     void DrawCaption();
     void UpdateListener();
+    void RecordClear();
 
     std::shared_ptr<OperationGuide> operationGuide_;
     FwTexture* labelTexture_ = nullptr;
@@ -92,6 +101,8 @@ private:
     bool layoutFailed_ = false;
     std::shared_ptr<FwSoundInstance> gameMusic_;
     bool restartPending_ = false;
+    uint64_t playFrames_ = 0;
+    std::optional<ClearTime> clearTime_;
     std::shared_ptr<FwBlendState> additiveBlend_;
     std::shared_ptr<FwBlendState> alphaBlend_;
     FwTexture sceneColor_;

@@ -8,19 +8,26 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+
+#include "scene/ClearTime.h"
 
 class BaseScene;
 
 enum class SceneKind { Title, Game, Clear };
 
-// Which scene to go to: the title, stage N, or the clear scene after stage N.
+// Which scene to go to: the title, stage N, or the clear scene after stage N
+// (with the clear time the game scene measured).
 struct SceneRequest {
     SceneKind kind = SceneKind::Title;
     int stage = 0;
+    std::optional<ClearTime> clearTime;  // the clear scene's only
 
-    static SceneRequest Title() { return {SceneKind::Title, 0}; }
-    static SceneRequest Game(int stage) { return {SceneKind::Game, stage}; }
-    static SceneRequest Clear(int stage) { return {SceneKind::Clear, stage}; }
+    static SceneRequest Title() { return {SceneKind::Title, 0, {}}; }
+    static SceneRequest Game(int stage) { return {SceneKind::Game, stage, {}}; }
+    static SceneRequest Clear(int stage, std::optional<ClearTime> time = std::nullopt) {
+        return {SceneKind::Clear, stage, time};
+    }
 };
 
 // Builds the scene a request names. Installed once by the application (and

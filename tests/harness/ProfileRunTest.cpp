@@ -37,3 +37,29 @@ TEST_F(HarnessRun, ProfileFolderIsTheOnlyPlaceSettingsComeFrom) {
     EXPECT_TRUE(fromProfile == ReadPng("half.png", w, h));
     EXPECT_FALSE(fromProfile == ReadPng("default.png", w, h));  // the run without --profile read nothing
 }
+
+// With stages 1 and 2 cleared the title offers 1 to 3 as buttons (one row,
+// centres 100 pixels apart at y -95: client pixels 540, 640 and 740 at 455);
+// a click on a button starts its stage, a click beside them stage 1.
+TEST_F(HarnessRun, TitleOffersClearedStagesAndStartsTheOneClicked) {
+    fs::create_directories(File("profile"));
+    const std::string progress =
+        R"({"version": 1, "stages": {"1": {"cleared": true, "bestFrames": 900}, "2": {"cleared": true}}})";
+    std::ofstream(File("profile/progress.json")) << progress;
+    const std::string run =
+        "--no-render --profile " + Quote(File("profile")) + " --trace " + Quote(File("trace.jsonl"));
+    for (const auto& [click, stage] : {std::pair{"740,455", 3}, std::pair{"640,600", 1}}) {
+        const std::string at = std::string(" mouse:") + click;
+        const std::string script = WriteScript("25\n2" + at + "\n1" + at + " LMB\n45\n");
+        ASSERT_EQ(Run(run + " --input " + Quote(script)), 0) << stderr_;
+        const std::vector<nlohmann::json> frames = ReadTrace();
+        ASSERT_FALSE(frames.empty());
+        EXPECT_EQ(frames.front().at("stages"), nlohmann::json::array({1, 2, 3}));
+        int started = 0;
+        for (const nlohmann::json& frame : frames)
+            for (int n = 1; n <= 3; ++n)
+                if (HasEvent(frame, "scene:game:" + std::to_string(n))) started = started * 10 + n;
+        EXPECT_EQ(started, stage) << "click at " << click;
+    }
+    EXPECT_EQ(ReadText("profile/progress.json"), progress) << "starting a stage writes nothing";
+}

@@ -2,9 +2,12 @@
 // replayed through gilded_vault_harness, and its trace checked for what a
 // player must get through: the guide's lessons in stage 1, every kind of
 // gimmick working in stage 2, stage 3's combinations, every stage cleared,
-// no failure on the way, and the menu back to the title.
+// no failure on the way, and the menu back to the title. The replay keeps
+// its progress in a scratch profile folder, so each clear's time is checked
+// in the clear scene and in progress.json.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <set>
 
 #include "tests/support/HarnessRun.h"
@@ -20,7 +23,8 @@ protected:
     static void SetUpTestSuite() {
         scratch_ = new ScratchDir("playthrough");
         trace_ = new Trace;
-        RunHarnessFile(*scratch_, GV_SOURCE_DIR, "", kPlaythrough, 0, *trace_);
+        RunHarnessFile(*scratch_, GV_SOURCE_DIR, "--profile " + Quote(scratch_->File("profile")), kPlaythrough, 0,
+                       *trace_);
     }
     static void TearDownTestSuite() {
         delete trace_;
@@ -153,6 +157,39 @@ TEST_F(Playthrough, StageThreeCombinesWhatTheOthersTaught) {
     // The player ends in the vault, east of the time door's wall.
     EXPECT_GT(t.Eye(end).x, 16.8);
     EXPECT_TRUE(t.F(end).at("jewel").at("taken").get<bool>());
+}
+
+TEST_F(Playthrough, EachClearKeepsItsTimeAndTheTitleThenOffersAll) {
+    const Trace& t = *trace_;
+    std::ifstream file(scratch_->File("profile/progress.json"));
+    ASSERT_TRUE(file) << "no progress.json in the profile folder";
+    const json progress = json::parse(file);
+    for (int stage = 1; stage <= 3; ++stage) {
+        const std::string name = std::to_string(stage);
+        const auto [start, end] = StageSpan(stage);
+        const int taken = t.First([&](int n) { return t.F(n).at("jewel").at("taken").get<bool>(); }, start);
+        ASSERT_GT(taken, start) << "stage " << stage;
+        // From the scene's first frame to the frame the jewel was taken.
+        const json& time = t.F(end + 1).at("time");
+        const uint64_t frames = static_cast<uint64_t>(taken - start + 1);
+        EXPECT_EQ(time.at("frames").get<uint64_t>(), frames) << "stage " << stage;
+        EXPECT_EQ(time.at("best").get<uint64_t>(), frames) << "stage " << stage;
+        EXPECT_TRUE(time.at("newBest").get<bool>()) << "the first clear is the best";
+        EXPECT_TRUE(progress.at("stages").at(name).at("cleared").get<bool>());
+        EXPECT_EQ(progress.at("stages").at(name).at("bestFrames").get<uint64_t>(), frames) << "stage " << stage;
+    }
+    // The fresh profile offered stage 1 alone; after the three clears the
+    // title offers them all.
+    EXPECT_EQ(t.F(1).at("stages"), json::array({1}));
+    EXPECT_EQ(t.F(t.Count()).at("stages"), json::array({1, 2, 3}));
+    // The settings in use are in every frame: the defaults, since the
+    // profile folder had no settings file.
+    const json defaults = {{"mouseSensitivity", 1.0}, {"invertLook", false},  {"musicVolume", 100},
+                           {"effectsVolume", 100},    {"fullscreen", false},  {"renderScale", 1.0},
+                           {"controllerLookSpeed", 1.0},
+                           {"keys", {{"walkForward", "W"}, {"walkBack", "S"}, {"walkLeft", "A"}, {"walkRight", "D"},
+                                     {"jump", "SPACE"}, {"stopPull", "R"}, {"backToTitle", "P"}}}};
+    for (int n = 1; n <= t.Count(); ++n) ASSERT_EQ(t.F(n).at("settings"), defaults) << "frame " << n;
 }
 
 }  // namespace

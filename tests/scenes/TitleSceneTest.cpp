@@ -220,3 +220,36 @@ TEST_F(TitleSceneTest, PublishesTheOrbitCameraWithTheDefaultProjection) {
     EXPECT_EQ(proj.m[2][3], 1.0f);
     EXPECT_EQ(proj.m[3][3], 0.0f);
 }
+
+// The stage buttons: one centred row for a few stages; for the most stages
+// the content may hold, smaller rows that stay between the logo (its bottom
+// at y 151) and the prompt (its top at y -168) without overlapping.
+TEST(TitleStageButtons, RowsStayBetweenLogoAndPromptForAnyCount) {
+    const auto three = TitleScene::LayOutStageButtons({1, 2, 3});
+    ASSERT_EQ(three.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(three[i].stage, i + 1);
+        EXPECT_FLOAT_EQ(three[i].centre.x, -100.0f + 100.0f * i);
+        EXPECT_FLOAT_EQ(three[i].centre.y, -95.0f);
+        EXPECT_FLOAT_EQ(three[i].scale, 1.0f);
+    }
+    for (int count : {10, 11, 30, 31, 99}) {
+        std::vector<int> stages(static_cast<size_t>(count));
+        for (int i = 0; i < count; ++i) stages[i] = i + 1;
+        const auto buttons = TitleScene::LayOutStageButtons(stages);
+        ASSERT_EQ(buttons.size(), stages.size());
+        for (size_t i = 0; i < buttons.size(); ++i) {
+            const float w = TitleScene::kStageButtonSize.x * buttons[i].scale / 2.0f;
+            const float h = TitleScene::kStageButtonSize.y * buttons[i].scale / 2.0f;
+            EXPECT_LE(buttons[i].centre.y + h, 151.0f) << count << " stages, button " << i;
+            EXPECT_GE(buttons[i].centre.y - h, -168.0f) << count << " stages, button " << i;
+            EXPECT_LE(std::fabs(buttons[i].centre.x) + w, 640.0f) << count << " stages, button " << i;
+            if (i == 0) continue;
+            const Vector3& a = buttons[i - 1].centre;
+            const Vector3& b = buttons[i].centre;
+            EXPECT_TRUE(std::fabs(a.x - b.x) >= 2 * w || std::fabs(a.y - b.y) >= 2 * h)
+                << count << " stages: buttons " << i - 1 << " and " << i << " overlap";
+            EXPECT_TRUE(b.y < a.y || (b.y == a.y && b.x > a.x)) << "stage order is reading order";
+        }
+    }
+}

@@ -171,6 +171,30 @@ void ClickPrompt(TextureFolder& out, const ContentFonts& fonts) {
     out.Save("TitleScene/Logo_Click.png", c);
 }
 
+// The title's stage buttons, shown once more than stage 1 can be played: a
+// plate with a small STAGE caption, the number drawn over it from a strip of
+// digits (cells of 30 x 40, "0" to "9"). White, so the hover tint shows.
+void StageButtons(TextureFolder& out, const ContentFonts& fonts) {
+    Canvas plate(88, 76);
+    plate.FillRoundRect(1, 1, 87, 75, 14, Hex(0x0c1018, 0.72f));
+    plate.StrokeRoundRect(3, 3, 85, 73, 12, 2.0f, Hex(0xffffff, 0.9f));
+    TextStyle caption = WhiteLabel(15);
+    caption.outline = 1.5f;
+    caption.shadowDx = caption.shadowDy = 0;
+    caption.shadowBlur = 0;
+    caption.tracking = 1;
+    DrawText(plate, fonts.sansBold, "STAGE", 44, 17, caption, 70);
+    plate.Line(18, 28, 70, 28, 1.5f, Hex(0xffffff, 0.6f));
+    out.Save("TitleScene/StageButton.png", plate);
+
+    Canvas digits(300, 40);
+    TextStyle d = WhiteLabel(34);
+    d.shadowDx = d.shadowDy = 1;
+    d.shadowBlur = 1;
+    for (int n = 0; n <= 9; ++n) DrawText(digits, fonts.sansBold, std::to_string(n), 30 * n + 15.0f, 20, d, 28);
+    out.Save("TitleScene/StageDigits.png", digits);
+}
+
 // ---------------------------------------------------------------- clear
 
 // A menu word on a dark plate; white so the menu's cyan tint shows on hover.
@@ -199,6 +223,52 @@ void ClearImages(TextureFolder& out, const ContentFonts& fonts) {
     out.Save("ClearScene/NextStageTex.png", MenuButton(fonts, 254, 58, "NEXT STAGE"));
     out.Save("ClearScene/PlayAgainTex.png", MenuButton(fonts, 257, 57, "PLAY AGAIN"));
     out.Save("ClearScene/TitleTex.png", MenuButton(fonts, 120, 47, "TITLE"));
+}
+
+// The clear time: a card behind two rows (TIME, this run; BEST, the best so
+// far), their labels, a strip of gold glyphs for m:ss.cc (cells of 48 x 64 in
+// the order "0123456789:.") and the stamp for a new best.
+void ClearTimeImages(TextureFolder& out, const ContentFonts& fonts) {
+    Canvas panel(600, 180);
+    panel.FillRoundRect(2, 2, 598, 178, 18, Hex(0x0c1018, 0.74f));
+    panel.StrokeRoundRect(5, 5, 595, 175, 15, 2.5f, Hex(0xe0b050, 0.95f));
+    panel.Line(40, 90, 560, 90, 1.5f, Hex(0xe0b050, 0.45f));
+    Diamond(panel, 300, 90, 5);
+    out.Save("ClearScene/TimePanel.png", panel);
+
+    TextStyle label = WhiteLabel(40);
+    label.top = kGoldLight;
+    label.bottom = kGold;
+    label.outline = 3;
+    label.outlineColour = kInk;
+    label.tracking = 3;
+    for (const char* word : {"TIME", "BEST"}) {
+        Canvas c(150, 56);
+        DrawText(c, fonts.sansBold, word, 75, 28, label, 140);
+        out.Save(std::string("ClearScene/") + (word[0] == 'T' ? "TimeLabel.png" : "BestLabel.png"), c);
+    }
+
+    Canvas glyphs(576, 64);
+    TextStyle g = label;
+    g.pixelHeight = 56;
+    g.tracking = 0;
+    g.top = kWhite;
+    g.bottom = kGoldLight;
+    const std::string order = "0123456789:.";
+    for (size_t i = 0; i < order.size(); ++i)
+        DrawText(glyphs, fonts.sansBold, std::string(1, order[i]), 48 * i + 24.0f, 32, g, 46);
+    out.Save("ClearScene/TimeDigits.png", glyphs);
+
+    // NEW BEST: a red ribbon with a gold edge and white letters.
+    Canvas stamp(180, 60);
+    const std::vector<std::pair<float, float>> ribbon{{4, 8}, {176, 8}, {166, 30}, {176, 52}, {4, 52}, {14, 30}};
+    stamp.FillPolygon({{1, 5}, {179, 5}, {169, 30}, {179, 55}, {1, 55}, {11, 30}}, kInk);
+    stamp.FillPolygon(ribbon, kGold);
+    stamp.FillPolygon({{8, 11}, {171, 11}, {162, 30}, {171, 49}, {8, 49}, {17, 30}}, Hex(0xb8201a));
+    TextStyle n = WhiteLabel(26);
+    n.tracking = 1;
+    DrawText(stamp, fonts.sansBold, "NEW BEST!", 90, 30, n, 140);
+    out.Save("ClearScene/NewBest.png", stamp);
 }
 
 // ---------------------------------------------------------------- game HUD
@@ -399,6 +469,8 @@ bool WriteSpriteImages(const ContentContext& ctx, const ContentFonts& fonts) {
     TitleImages(out, fonts);
     ClickPrompt(out, fonts);
     ClearImages(out, fonts);
+    ClearTimeImages(out, fonts);
+    StageButtons(out, fonts);
     StageLabels(out, fonts);
     Crosshairs(out);
     CutInImages(out, fonts);

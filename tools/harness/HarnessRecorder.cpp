@@ -7,6 +7,22 @@
 #include "scene/BaseScene.h"
 #include "scene/SceneManager.h"
 #include "framework/render/FwDirect3D.h"
+#include "game/profile/Profile.h"
+
+namespace {
+// The settings in use as settings.json names them (its "version" aside).
+// Built again only when they change, which is seldom.
+const nlohmann::json& SettingsRecord(const Settings& settings) {
+    static Settings traced;
+    static nlohmann::json record;
+    if (record.is_null() || !(settings == traced)) {
+        record = nlohmann::json::parse(SettingsToText(settings));
+        record.erase("version");
+        traced = settings;
+    }
+    return record;
+}
+}  // namespace
 
 HarnessRecorder::HarnessRecorder(const HarnessOptions& options)
     : frameLimit_(options.frames), traceFile_(options.traceFile), shots_(options.shots),
@@ -27,6 +43,7 @@ nlohmann::json HarnessRecorder::FrameRecord(uint64_t frame, const BaseScene* sce
     nlohmann::json record;
     record["frame"] = frame;
     record["events"] = events;
+    record["settings"] = SettingsRecord(Profile::Active().Current());
     if (!scene) {
         record["scene"] = nullptr;
         return record;
