@@ -10,9 +10,7 @@ namespace {
 void TraceSceneEntered(const BaseScene& scene) {
     if (!FwTraceEnabled()) return;
     std::string event = std::string("scene:") + scene.KindName();
-    // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict
-    // inside std::string for `":" + std::to_string(...)`.
-    if (event != "scene:title") event.append(":").append(std::to_string(scene.StageNumber()));
+    if (event != "scene:title") event += ":" + std::to_string(scene.StageNumber());
     FwTraceEvent(event);
 }
 }  // namespace

@@ -129,10 +129,7 @@ std::string Colour(uint32_t rgb) {
 
 std::string PointList(const Points& points) {
     std::string out;
-    // Appended piece by piece: GCC 12 at -O3 reports a false -Wrestrict
-    // inside std::string for `" " + Num(...)`.
-    for (const auto& p : points)
-        out.append(out.empty() ? "" : " ").append(Num(p.first)).append(",").append(Num(p.second));
+    for (const auto& p : points) out += (out.empty() ? "" : " ") + Num(p.first) + "," + Num(p.second);
     return out;
 }
 
