@@ -6,6 +6,7 @@
 #include <stb_image.h>
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -46,69 +47,210 @@ uint32_t ReadU32BE(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | uint32_t(p[3]);
 }
 
+// The CRC-32 that closes every PNG chunk (the one zlib computes), over the
+// chunk's type and data.
+uint32_t ChunkCrc(const uint8_t* bytes, size_t size) {
+    static const std::array<uint32_t, 256> table = [] {
+        std::array<uint32_t, 256> t{};
+        for (uint32_t n = 0; n < 256; ++n) {
+            uint32_t c = n;
+            for (int k = 0; k < 8; ++k) c = (c & 1u) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            t[n] = c;
+        }
+        return t;
+    }();
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = 0; i < size; ++i) c = table[(c ^ bytes[i]) & 0xFFu] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+struct PngHeader {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    int depth = 0;      // bits a channel (or a palette index)
+    int colorType = 0;  // 0 grey, 2 RGB, 3 palette, 4 grey and alpha, 6 RGBA
+    bool interlaced = false;
+    int Channels() const { return colorType == 2 ? 3 : colorType == 4 ? 2 : colorType == 6 ? 4 : 1; }
+};
+
+// The header chunk, first in the file (after the CgBI chunk of Apple's
+// variant, which stb_image reads too). Its fields are checked here, because
+// stb_image, refusing one, goes on to try other formats and reports "unknown
+// image type" instead of the reason.
+bool ReadPngHeader(const uint8_t* bytes, size_t size, PngHeader& header, std::string& error) {
+    size_t offset = 8;
+    if (size - offset >= 8 && std::memcmp(bytes + offset + 4, "CgBI", 4) == 0) {
+        const uint32_t length = ReadU32BE(bytes + offset);
+        offset = length <= size - offset - 12 ? offset + 12 + length : size;
+    }
+    if (size - offset < 8 + 13 || std::memcmp(bytes + offset + 4, "IHDR", 4) != 0 ||
+        ReadU32BE(bytes + offset) != 13) {
+        error = "damaged PNG header (the file does not start with a header chunk)";
+        return false;
+    }
+    const uint8_t* field = bytes + offset + 8;
+    header.width = ReadU32BE(field);
+    header.height = ReadU32BE(field + 4);
+    header.depth = field[8];
+    header.colorType = field[9];
+    header.interlaced = field[12] == 1;
+    if (header.width == 0 || header.height == 0) {
+        error = "damaged PNG header (a zero size: " + std::to_string(header.width) + " x " +
+                std::to_string(header.height) + " pixels)";
+        return false;
+    }
+    const int d = header.depth;
+    bool depthFits = false;
+    switch (header.colorType) {
+        case 0: depthFits = d == 1 || d == 2 || d == 4 || d == 8 || d == 16; break;
+        case 3: depthFits = d == 1 || d == 2 || d == 4 || d == 8; break;
+        case 2: case 4: case 6: depthFits = d == 8 || d == 16; break;
+        default: break;
+    }
+    if (!depthFits) {
+        error = "damaged PNG header (colour type " + std::to_string(header.colorType) + " at " + std::to_string(d) +
+                " bits)";
+        return false;
+    }
+    if (field[10] != 0 || field[11] != 0 || field[12] > 1) {
+        error = "damaged PNG header (an unknown compression, filter or interlace method)";
+        return false;
+    }
+    return true;
+}
+
+constexpr uint64_t kPassX0[7] = {0, 4, 0, 2, 0, 1, 0}, kPassY0[7] = {0, 0, 4, 0, 2, 0, 1};
+constexpr uint64_t kPassDx[7] = {8, 8, 4, 4, 2, 2, 1}, kPassDy[7] = {8, 8, 8, 4, 4, 2, 2};
+
+// Width and height of interlace pass `pass` of an image (0 when it is empty).
+std::pair<uint64_t, uint64_t> PassSize(uint64_t width, uint64_t height, int pass) {
+    if (width <= kPassX0[pass] || height <= kPassY0[pass]) return {0, 0};
+    return {(width - kPassX0[pass] + kPassDx[pass] - 1) / kPassDx[pass],
+            (height - kPassY0[pass] + kPassDy[pass] - 1) / kPassDy[pass]};
+}
+
 // Filtered bytes of a PNG's pixel data (every row with its filter byte, the
 // seven interlace passes in turn when interlaced), from the header fields.
-uint64_t RawPixelBytes(uint64_t width, uint64_t height, uint64_t bitsPerPixel, bool interlaced) {
+uint64_t RawPixelBytes(const PngHeader& header) {
+    const uint64_t bitsPerPixel = uint64_t(header.depth) * uint64_t(header.Channels());
     auto rows = [bitsPerPixel](uint64_t w, uint64_t h) { return w == 0 ? 0 : h * (1 + (w * bitsPerPixel + 7) / 8); };
-    if (!interlaced) return rows(width, height);
-    const uint64_t x0[7] = {0, 4, 0, 2, 0, 1, 0}, y0[7] = {0, 0, 4, 0, 2, 0, 1};
-    const uint64_t dx[7] = {8, 8, 4, 4, 2, 2, 1}, dy[7] = {8, 8, 8, 4, 4, 2, 2};
+    if (!header.interlaced) return rows(header.width, header.height);
     uint64_t total = 0;
-    for (int pass = 0; pass < 7; ++pass)
-        if (width > x0[pass] && height > y0[pass])
-            total += rows((width - x0[pass] + dx[pass] - 1) / dx[pass], (height - y0[pass] + dy[pass] - 1) / dy[pass]);
+    for (int pass = 0; pass < 7; ++pass) {
+        const auto [w, h] = PassSize(header.width, header.height, pass);
+        total += rows(w, h);
+    }
     return total;
 }
+
+// The most memory decoding this PNG holds at once, from its header and the
+// sizes of the file and of its compressed pixel data: the file's bytes, and
+// the largest of
+// - the check of the pixel data below: the compressed data gathered in one
+//   piece and the inflated rows (stb_image's own inflating holds the same);
+// - stb_image building the image: the inflated rows and the image at the
+//   file's depth (RGB gains its alpha here; grey keeps one channel, two with
+//   a transparent colour, counted as two; a palette image its indices), with
+//   the largest interlace pass besides, and a palette image's RGBA texels;
+// - that image and its four-channel copy (grey, grey and alpha);
+// - a 16-bit four-channel image and its 8-bit copy.
+// Depth and interlacing change it several times over: 4096 x 4096 RGBA
+// takes 128 MiB at 8 bits, 256 MiB at 16 and 320 MiB interlaced at 16.
+uint64_t DecodeWorkingSet(const PngHeader& header, uint64_t fileBytes, uint64_t compressedBytes) {
+    const uint64_t texels = uint64_t(header.width) * header.height;
+    const uint64_t bytesPerChannel = header.depth == 16 ? 2 : 1;
+    const uint64_t channels = header.colorType == 3 ? 1 : header.colorType == 2 || header.colorType == 6 ? 4 : 2;
+    const uint64_t image = texels * channels * bytesPerChannel;
+    const uint64_t raw = RawPixelBytes(header);
+    uint64_t largestPass = 0;
+    if (header.interlaced)
+        for (int pass = 0; pass < 7; ++pass) {
+            const auto [w, h] = PassSize(header.width, header.height, pass);
+            largestPass = std::max(largestPass, w * h * channels * bytesPerChannel);
+        }
+    const uint64_t build = raw + image + largestPass + (header.colorType == 3 ? texels * 4 : 0);
+    const uint64_t widen = channels == 2 ? image + texels * 4 * bytesPerChannel : 0;
+    const uint64_t narrow = bytesPerChannel == 2 ? texels * 4 * 3 : 0;
+    return fileBytes + std::max({compressedBytes + raw + 1, build, widen, narrow});
+}
+
+uint64_t RoundedMiB(uint64_t bytes) { return (bytes + (1u << 19)) >> 20; }
 
 // What stb_image does not check before it spends memory: it grows a buffer
 // to each chunk's declared length before reading the chunk, and inflates the
 // pixel data however far it goes (up to gigabytes from a file of a few
-// kilobytes, whatever the header's size). Here every chunk must fit in the
-// file, and the pixel data must inflate to exactly the bytes the header's
-// size needs, checked in a buffer of that size. Runs after stbi_info has
-// accepted the header.
-bool CheckPngData(const uint8_t* bytes, size_t size, std::string& error) {
-    std::vector<uint8_t> compressed;
-    const uint8_t* header = nullptr;
-    bool noZlibHeader = false;  // Apple's CgBI variant, which stb_image reads too
+// kilobytes, whatever the header's size), and it skips the chunks'
+// checksums. Here every chunk must fit in the file and carry the right
+// checksum, decoding must fit in FwTexture::kMaxDecodeBytes, and the pixel
+// data must inflate to exactly the bytes the header's size needs, checked in
+// a buffer of that size. Runs after the header has been read and accepted.
+bool CheckPngData(const uint8_t* bytes, size_t size, const PngHeader& header, std::string& error) {
+    uint64_t compressedBytes = 0;
+    bool sawData = false;
+    bool checksumsRight = true;
+    bool noZlibHeader = false;  // Apple's CgBI variant
     for (size_t offset = 8; size - offset >= 8;) {
         const uint32_t length = ReadU32BE(bytes + offset);
         const uint8_t* type = bytes + offset + 4;
-        if (length > size - offset - 8) {
+        const bool end = std::memcmp(type, "IEND", 4) == 0;
+        // A file may end inside the closing chunk's checksum, as other
+        // readers accept; every other chunk must be there whole.
+        if (length > size - offset - 8 || (size - offset - 8 - length < 4 && !end)) {
             error = "damaged PNG file (a chunk runs past the end of the file)";
             return false;
         }
-        if (std::memcmp(type, "IDAT", 4) == 0 && length == 0 && compressed.empty()) {
-            // stb_image copies it into a buffer it has not made yet (a null pointer).
-            error = "damaged PNG file (an empty first pixel data chunk)";
-            return false;
+        if (std::memcmp(type, "IDAT", 4) == 0) {
+            if (length == 0 && !sawData) {
+                // stb_image copies it into a buffer it has not made yet (a null pointer).
+                error = "damaged PNG file (an empty first pixel data chunk)";
+                return false;
+            }
+            sawData = true;
+            compressedBytes += length;
         }
-        if (std::memcmp(type, "IHDR", 4) == 0 && length == 13 && !header) header = type + 4;
-        if (std::memcmp(type, "IDAT", 4) == 0) compressed.insert(compressed.end(), type + 4, type + 4 + length);
         if (std::memcmp(type, "CgBI", 4) == 0) noZlibHeader = true;
-        if (std::memcmp(type, "IEND", 4) == 0 || size - offset - 8 - length < 4) break;
+        if (size - offset - 8 - length < 4) break;
+        if (ChunkCrc(type, size_t(length) + 4) != ReadU32BE(type + 4 + length)) checksumsRight = false;
+        if (end) break;
         offset += 12 + size_t(length);
     }
-    if (!header) {
-        error = "damaged PNG file (no header chunk)";
+    // Reported after the checks above, which name a fault more precisely.
+    if (!checksumsRight) {
+        error = "damaged PNG file (a chunk's checksum is wrong)";
         return false;
     }
-    const int channels[7] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
-    const uint8_t colorType = header[9];
-    const uint64_t bitsPerPixel = uint64_t(header[8]) * uint64_t(colorType < 7 ? channels[colorType] : 0);
-    const uint64_t expected = RawPixelBytes(ReadU32BE(header), ReadU32BE(header + 4), bitsPerPixel, header[12] != 0);
-    if (expected == 0 || expected >= uint64_t(std::numeric_limits<int>::max()) || compressed.empty() ||
-        compressed.size() > size_t(std::numeric_limits<int>::max())) {
+    const uint64_t expected = RawPixelBytes(header);
+    if (expected == 0 || expected >= uint64_t(std::numeric_limits<int>::max()) || compressedBytes == 0 ||
+        compressedBytes > uint64_t(std::numeric_limits<int>::max())) {
         error = "damaged PNG file (no usable pixel data)";
         return false;
     }
-    // One byte more than needed: a stream that fills it holds too much.
-    std::vector<char> inflated(static_cast<size_t>(expected) + 1);
+    const uint64_t workingSet = DecodeWorkingSet(header, size, compressedBytes);
+    if (workingSet > FwTexture::kMaxDecodeBytes) {
+        error = "decoding the image (" + std::to_string(header.width) + " x " + std::to_string(header.height) +
+                " pixels, " + std::to_string(header.depth) + " bits" + (header.interlaced ? ", interlaced" : "") +
+                ") would take " + std::to_string(RoundedMiB(workingSet)) + " MiB; at most " +
+                std::to_string(RoundedMiB(FwTexture::kMaxDecodeBytes)) + " MiB is accepted";
+        return false;
+    }
+
+    std::vector<uint8_t> compressed;
+    compressed.reserve(size_t(compressedBytes));
+    for (size_t offset = 8; size - offset >= 12;) {
+        const uint32_t length = ReadU32BE(bytes + offset);
+        const uint8_t* type = bytes + offset + 4;
+        if (std::memcmp(type, "IDAT", 4) == 0) compressed.insert(compressed.end(), type + 4, type + 4 + length);
+        if (std::memcmp(type, "IEND", 4) == 0) break;
+        offset += 12 + size_t(length);
+    }
+    // One byte more than needed: a stream that fills it holds too much. Not
+    // zeroed first: memory is only touched as far as the data inflates.
+    const int room = int(expected) + 1;
+    const auto inflated = std::make_unique_for_overwrite<char[]>(size_t(room));
     const auto in = reinterpret_cast<const char*>(compressed.data());
-    const int out = noZlibHeader ? stbi_zlib_decode_noheader_buffer(inflated.data(), int(inflated.size()), in,
-                                                                     int(compressed.size()))
-                                 : stbi_zlib_decode_buffer(inflated.data(), int(inflated.size()), in,
-                                                           int(compressed.size()));
+    const int out = noZlibHeader
+                        ? stbi_zlib_decode_noheader_buffer(inflated.get(), room, in, int(compressed.size()))
+                        : stbi_zlib_decode_buffer(inflated.get(), room, in, int(compressed.size()));
     if (out < 0 || uint64_t(out) != expected) {
         error = out < 0 || uint64_t(out) > expected
                     ? "damaged PNG file (the pixel data is corrupt or larger than the image)"
@@ -225,17 +367,19 @@ bool FwTexture::DecodePng(const uint8_t* bytes, size_t size, int maxSide, FwImag
         return false;
     }
     const int length = static_cast<int>(size);
+    PngHeader header;
+    if (!ReadPngHeader(bytes, size, header, error)) return false;
+    if (header.width > uint32_t(maxSide) || header.height > uint32_t(maxSide)) {
+        error = "the image is " + std::to_string(header.width) + " x " + std::to_string(header.height) +
+                " pixels; at most " + std::to_string(maxSide) + " x " + std::to_string(maxSide) + " is accepted";
+        return false;
+    }
     int width = 0, height = 0, channels = 0;
     if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
         error = std::string("damaged PNG header (") + stbi_failure_reason() + ")";
         return false;
     }
-    if (width <= 0 || height <= 0 || width > maxSide || height > maxSide) {
-        error = "the image is " + std::to_string(width) + " x " + std::to_string(height) +
-                " pixels; at most " + std::to_string(maxSide) + " x " + std::to_string(maxSide) + " is accepted";
-        return false;
-    }
-    if (!CheckPngData(bytes, size, error)) return false;
+    if (!CheckPngData(bytes, size, header, error)) return false;
     std::unique_ptr<uint8_t, FwImageFree> pixels(stbi_load_from_memory(bytes, length, &width, &height, &channels, 4));
     if (!pixels) {
         error = std::string("damaged PNG file (") + stbi_failure_reason() + ")";

@@ -34,22 +34,32 @@ public:
     // kilobytes can declare it: larger sizes would let a small file take
     // gigabytes.
     static constexpr int kMaxImageSide = 4096;
+    // The most memory decoding one image may hold, file included: what the
+    // largest image accepted (kMaxImageSide square, 8 bits RGBA) takes anyway
+    // once decoded and on the device with its mipmaps, 64 + 85 MiB. The
+    // decoder's working set is computed from the header before decoding: a
+    // small file of 16-bit or interlaced pixels can need several times what
+    // its size suggests (4096 x 4096 RGBA at 16 bits, interlaced: 320 MiB),
+    // and is refused when over this.
+    static constexpr uint64_t kMaxDecodeBytes = uint64_t(kMaxImageSide) * kMaxImageSide * 4 * 7 / 3;
     // An image file larger than this is refused unread (an uncompressed PNG
-    // of the largest size accepted, 16 bits a channel, is 128 MiB).
+    // of the largest size, 16 bits a channel, is 128 MiB; decoding one that
+    // large is refused by kMaxDecodeBytes all the same).
     static constexpr uint64_t kMaxImageFileBytes = 128u << 20;
 
     // Releases the previous texture, decodes the PNG file into RGBA8 with
     // mipmaps. renderTarget adds a framebuffer attachment. On failure the
     // texture stays empty and the path empty; a file that does not load
     // (missing, not a PNG, larger than the device or kMaxImageSide allows,
-    // damaged) is reported on standard error (FwReportLoadFailure). An empty
-    // path fails at once.
+    // needing more than kMaxDecodeBytes to decode, damaged) is reported on
+    // standard error (FwReportLoadFailure). An empty path fails at once.
     bool Load(const std::string& path, bool renderTarget = false, bool depthStencil = false, int option = 0);
     // Load, LoadShared and the image fuzz target: decodes the bytes of a PNG
     // file. Only PNG is taken (its 8-byte signature is checked first, so the
-    // decoder never picks another format by the content), and the size in
-    // its header is checked against maxSide before anything is decoded.
-    // False with the reason in error.
+    // decoder never picks another format by the content); the size in its
+    // header is checked against maxSide and the memory decoding needs
+    // against kMaxDecodeBytes before anything is decoded, and every chunk's
+    // checksum is checked. False with the reason in error.
     static bool DecodePng(const uint8_t* bytes, size_t size, int maxSide, FwImage& image, std::string& error);
     // Creates from RGBA8 pixels (top row first). Used for the 1x1 white
     // default texture and by tests.

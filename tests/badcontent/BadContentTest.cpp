@@ -22,6 +22,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/HarnessCommand.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -46,11 +47,6 @@ constexpr int kFrames = 30;
 std::vector<std::string> RunArguments(const fs::path& dir) {
     std::ofstream(dir / "walk.txt") << kFrames << " W\n";
     return {"--no-render", "--stage", "1", "--input", "walk.txt", "--trace", "trace.jsonl"};
-}
-
-std::string HarnessPath() {
-    if (const char* env = std::getenv("GV_HARNESS"); env && *env) return env;
-    return std::string(GV_BINARY_DIR) + "/gilded_vault_harness";
 }
 
 enum class Damage { Missing, Empty, Truncated, RandomBytes };

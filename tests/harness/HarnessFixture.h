@@ -16,30 +16,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/HarnessCommand.h"
+#include "tests/support/TempDir.h"
+
 namespace fs = std::filesystem;
-
-inline std::string HarnessPath() {
-    if (const char* env = std::getenv("GV_HARNESS"); env && *env) return env;
-    return std::string(GV_BINARY_DIR) + "/gilded_vault_harness";
-}
-
-inline std::string Quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 class HarnessRun : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("gv_harness_" + std::to_string(::getpid()) + "_" +
-                testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string File(const std::string& name) const { return (dir_ / name).string(); }
+    std::string File(const std::string& name) const { return dir_.File(name); }
 
     std::string WriteScript(const std::string& text) const {
         std::string path = File("input.txt");
@@ -87,7 +71,7 @@ protected:
         return false;
     }
 
-    fs::path dir_;
+    TempDir dir_{"gv_harness"};
     std::string stderr_;
 };
 

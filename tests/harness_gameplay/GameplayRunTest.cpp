@@ -69,34 +69,15 @@ void Stage1BoxOnButton(Script& s, const Vector3& box) {
 
 class GameplayRun : public testing::Test {
 protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("gv_gameplay_" + std::to_string(::getpid()) + "_" +
-                                            testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     // Runs stage 1 with the script for `frames` frames from the repository
     // root (the harness reads Data/ from there) and loads the trace. The
     // first element is frame 1.
     void PlayStage1(const std::string& script, int frames, const std::string& extraArgs = "") {
-        std::string input = (dir_ / "input.txt").string();
-        std::string trace = (dir_ / "trace.jsonl").string();
-        std::string errors = (dir_ / "stderr.txt").string();
+        const std::string input = File("input.txt");
         std::ofstream(input) << script;
-        std::string command = "cd " + Quote(GV_SOURCE_DIR) + " && " + Quote(HarnessPath()) + " --no-render --stage 1 --frames " +
-                              std::to_string(frames) + " --input " + Quote(input) + " --trace " + Quote(trace) + " " +
-                              extraArgs + " >/dev/null 2>" + Quote(errors);
-        int status = std::system(command.c_str());
-        std::ifstream err(errors);
-        std::string stderrText(std::istreambuf_iterator<char>(err), {});
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "harness failed: " << stderrText;
-
-        frames_.clear();
-        std::ifstream in(trace);
-        std::string line;
-        while (std::getline(in, line)) frames_.push_back(json::parse(line));
-        ASSERT_EQ(frames_.size(), static_cast<size_t>(frames));
+        Trace trace;
+        RunHarnessFile(scratch_, GV_SOURCE_DIR, "--stage 1 " + extraArgs, input, frames, trace);
+        frames_ = std::move(trace.frames);
         for (size_t i = 0; i < frames_.size(); ++i) ASSERT_EQ(frames_[i].at("frame"), i + 1);
     }
 
@@ -125,9 +106,9 @@ protected:
         return file.layout.value_or(StageLayout{});
     }
 
-    std::string File(const std::string& name) const { return (dir_ / name).string(); }
+    std::string File(const std::string& name) const { return scratch_.File(name); }
 
-    fs::path dir_;
+    ScratchDir scratch_{"gameplay"};
     std::vector<json> frames_;
 };
 

@@ -18,17 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/HarnessCommand.h"
 #include "tests/support/TempDir.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string Quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
 
 std::string ReadText(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);

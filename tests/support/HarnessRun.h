@@ -22,6 +22,8 @@
 
 #include "game/gimmick/Box.h"
 #include "game/player/Player.h"
+#include "tests/support/HarnessCommand.h"
+#include "tests/support/TempDir.h"
 
 namespace gvrun {
 
@@ -47,17 +49,6 @@ inline std::string Str(const V3& v) {
     std::ostringstream s;
     s << "(" << v.x << ", " << v.y << ", " << v.z << ")";
     return s.str();
-}
-
-inline std::string Quote(const std::string& s) {
-    std::string out = "'";
-    for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return out + "'";
-}
-
-inline std::string HarnessPath() {
-    if (const char* env = std::getenv("GV_HARNESS"); env && *env) return env;
-    return std::string(GV_BINARY_DIR) + "/gilded_vault_harness";
 }
 
 // Builds an input script while tracking where the player should be: the
@@ -184,43 +175,27 @@ public:
 };
 
 // A scratch folder per test, removed afterwards.
-class ScratchDir {
+class ScratchDir : public TempDir {
 public:
-    explicit ScratchDir(const std::string& tag) {
-        // Outside a test (a suite's set-up) there is no test name.
-        const testing::TestInfo* test = testing::UnitTest::GetInstance()->current_test_info();
-        path_ = fs::temp_directory_path() /
-                ("gv_" + tag + "_" + std::to_string(::getpid()) + "_" + (test ? test->name() : "suite"));
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~ScratchDir() { fs::remove_all(path_); }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-
-    const fs::path& Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
+    explicit ScratchDir(const std::string& tag) : TempDir("gv_" + tag) {}
 
     // Makes `Data/` here: the real models, textures and sounds linked in,
     // and the given coordinate files (stage number -> text) instead of the
     // real ones; stages not named keep their real file.
     void MakeData(const std::map<int, std::string>& coordinateFiles) const {
         const fs::path data = fs::path(GV_SOURCE_DIR) / "Data";
-        fs::create_directories(path_ / "Data" / "CoordinateFile");
+        fs::create_directories(path / "Data" / "CoordinateFile");
         for (const char* sub : {"Model", "Texture", "Sound"})
-            fs::create_directory_symlink(data / sub, path_ / "Data" / sub);
+            fs::create_directory_symlink(data / sub, path / "Data" / sub);
         for (int stage : {1, 2}) {
             const std::string name = "Stage_" + std::to_string(stage) + ".txt";
             auto it = coordinateFiles.find(stage);
             if (it != coordinateFiles.end())
-                std::ofstream(path_ / "Data" / "CoordinateFile" / name) << it->second;
+                std::ofstream(path / "Data" / "CoordinateFile" / name) << it->second;
             else
-                fs::copy_file(data / "CoordinateFile" / name, path_ / "Data" / "CoordinateFile" / name);
+                fs::copy_file(data / "CoordinateFile" / name, path / "Data" / "CoordinateFile" / name);
         }
     }
-
-private:
-    fs::path path_;
 };
 
 // Runs the harness from `workDir` (the folder holding Data/) in logic-only
