@@ -60,6 +60,8 @@ struct FwPointLight {
     float filler = 0.0f;
 };
 static_assert(sizeof(FwPointLight) == 32);
+static_assert(offsetof(FwPointLight, radius) == 12);
+static_assert(offsetof(FwPointLight, position) == 16);
 
 struct FwCbLight {
     Vector3 g_AmbientLight{0, 0, 0};

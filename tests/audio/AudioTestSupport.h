@@ -1,5 +1,5 @@
-// Helpers of the audio and resource tests: temporary folders, a WAV writer
-// and a manual millisecond clock for the virtual audio device.
+// Helpers of the audio and resource tests: a WAV writer and a manual
+// millisecond clock for the virtual audio device.
 #pragma once
 
 #include <unistd.h>
@@ -13,27 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempDir.h"
+
 namespace audiotest {
-
-// A fresh folder under the system temp directory, removed at scope end.
-class TempDir {
-public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("gv_audio_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& Path() const { return path_; }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());

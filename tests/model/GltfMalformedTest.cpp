@@ -8,23 +8,13 @@
 
 #include "framework/model/FwGLTF.h"
 #include "framework/model/FwModel.h"
-#include "tests/model/GltfTestSupport.h"
+#include "tests/support/GltfTestSupport.h"
 
 using namespace gltftest;
 
 namespace {
 
-// A valid one-triangle file the cases below break in one place each.
-GltfBuilder Triangle() {
-    GltfBuilder b;
-    const int pos = b.AddData(std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}, kFloat, "VEC3", 3);
-    const int idx = b.AddData(std::vector<uint16_t>{0, 1, 2}, kUShort, "SCALAR", 3);
-    b.Doc()["meshes"] = json::array({{{"primitives", {{{"attributes", {{"POSITION", pos}}}, {"indices", idx}}}}}});
-    b.Doc()["nodes"] = json::array({{{"mesh", 0}}});
-    b.Doc()["scenes"] = json::array({{{"nodes", {0}}}});
-    return b;
-}
-
+// The cases below break a valid one-triangle file (OneTriangle) in one place each.
 json& FirstPrimitive(GltfBuilder& b) { return b.Doc()["meshes"][0]["primitives"][0]; }
 
 // Every face index names a vertex, every subset lies inside the face list.
@@ -84,7 +74,7 @@ TEST_F(GltfMalformed, NotAModelAtAll) {
 }
 
 TEST_F(GltfMalformed, PreviousContentIsClearedByAFailedLoad) {
-    GltfBuilder good = Triangle();
+    GltfBuilder good = OneTriangle();
     WriteFile(dir_.File("good.gltf"), good.ToText());
     FwModel model;
     ASSERT_TRUE(model.Load(dir_.File("good.gltf")));
@@ -97,7 +87,7 @@ TEST_F(GltfMalformed, PreviousContentIsClearedByAFailedLoad) {
 }
 
 TEST_F(GltfMalformed, TruncatedBase64Buffer) {
-    std::string text = Triangle().ToText();
+    std::string text = OneTriangle().ToText();
     const size_t start = text.find("base64,") + 7;
     const size_t end = text.find('"', start);
     text.erase(start + (end - start) / 2, (end - start) / 2);
@@ -106,43 +96,43 @@ TEST_F(GltfMalformed, TruncatedBase64Buffer) {
 
 TEST_F(GltfMalformed, AccessorsOutsideTheirBuffers) {
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["accessors"][0]["count"] = 4;  // one position more than the view holds
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["accessors"][0]["byteOffset"] = 8;  // shifted past the view's end
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["accessors"][1]["count"] = 300000000;  // absurd index count
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();  // no buffer view at all, and a count no memory holds
+        GltfBuilder b = OneTriangle();  // no buffer view at all, and a count no memory holds
         b.Doc()["accessors"][0].erase("bufferView");
         b.Doc()["accessors"][0]["count"] = 1000000000000ull;
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["bufferViews"][0]["byteLength"] = 4000;  // view longer than the buffer
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["bufferViews"][0]["byteOffset"] = 1u << 31;
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["bufferViews"][0]["byteStride"] = 4;  // elements overlap: smaller than a VEC3
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["bufferViews"][0]["byteStride"] = 16;  // 3 elements at stride 16 need 44 bytes
         ExpectRefused(b);
     }
@@ -150,13 +140,13 @@ TEST_F(GltfMalformed, AccessorsOutsideTheirBuffers) {
 
 TEST_F(GltfMalformed, IndexValuesBeyondTheVertices) {
     for (const std::vector<uint16_t>& indices : {std::vector<uint16_t>{0, 1, 3}, {65535, 0, 1}}) {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         const int idx = b.AddData(indices, kUShort, "SCALAR", 3);
         FirstPrimitive(b)["indices"] = idx;
         const std::string out = ExpectRefused(b);
         EXPECT_NE(out.find("index value"), std::string::npos) << out;
     }
-    GltfBuilder b = Triangle();
+    GltfBuilder b = OneTriangle();
     FirstPrimitive(b)["indices"] = b.AddData(std::vector<int8_t>{0, -1, 1, 0}, kByte, "SCALAR", 3);
     ExpectRefused(b);  // a negative signed index is no vertex either
 }
@@ -164,7 +154,7 @@ TEST_F(GltfMalformed, IndexValuesBeyondTheVertices) {
 TEST_F(GltfMalformed, DanglingReferences) {
     auto refused = [this](const char* what, auto breakIt) {
         SCOPED_TRACE(what);
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         breakIt(b);
         ExpectRefused(b);
     };
@@ -180,22 +170,22 @@ TEST_F(GltfMalformed, DanglingReferences) {
 
 TEST_F(GltfMalformed, AttributesOfTheWrongShape) {
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["accessors"][0]["type"] = "VEC2";
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["accessors"][0]["componentType"] = kUShort;
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();  // fewer normals than positions
+        GltfBuilder b = OneTriangle();  // fewer normals than positions
         FirstPrimitive(b)["attributes"]["NORMAL"] = b.AddData(std::vector<float>{0, 1, 0}, kFloat, "VEC3", 1);
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["accessors"][1]["type"] = "VEC3";  // indices must be scalars
         ExpectRefused(b);
     }
@@ -203,17 +193,17 @@ TEST_F(GltfMalformed, AttributesOfTheWrongShape) {
 
 TEST_F(GltfMalformed, CyclicHierarchiesAreRefusedNotWalkedForever) {
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["nodes"] = json::array({{{"mesh", 0}, {"children", {1}}}, {{"children", {0}}}});
         ExpectRefused(b);
     }
     {
-        GltfBuilder b = Triangle();
+        GltfBuilder b = OneTriangle();
         b.Doc()["nodes"][0]["children"] = {0};
         ExpectRefused(b);
     }
     // A child shared by two parents is no cycle: it loads.
-    GltfBuilder b = Triangle();
+    GltfBuilder b = OneTriangle();
     b.Doc()["nodes"] = json::array({{{"mesh", 0}}, {{"children", {0}}}, {{"children", {0}}}});
     b.Doc()["scenes"][0]["nodes"] = {1, 2};
     WriteFile(dir_.File("shared.gltf"), b.ToText());
@@ -222,7 +212,7 @@ TEST_F(GltfMalformed, CyclicHierarchiesAreRefusedNotWalkedForever) {
 }
 
 TEST_F(GltfMalformed, BinaryChunksOutsideTheFile) {
-    const std::vector<uint8_t> glb = Triangle().ToGlb();
+    const std::vector<uint8_t> glb = OneTriangle().ToGlb();
     const uint32_t jsonLength = glb[12] | (glb[13] << 8) | (glb[14] << 16) | (glb[15] << 24);
     {
         std::vector<uint8_t> bad = glb;
@@ -243,14 +233,14 @@ TEST_F(GltfMalformed, BinaryChunksOutsideTheFile) {
 // Every truncation of a binary file, and a byte changed at every position of
 // a text file: each either loads a consistent model or is refused.
 TEST_F(GltfMalformed, TruncatedAndCorruptedFilesNeverBreakTheLoader) {
-    const std::vector<uint8_t> glb = Triangle().ToGlb();
+    const std::vector<uint8_t> glb = OneTriangle().ToGlb();
     testing::internal::CaptureStderr();
     for (size_t size = 0; size < glb.size(); ++size) {
         WriteFile(dir_.File("cut.glb"), std::vector<uint8_t>(glb.begin(), glb.begin() + size));
         FwModel model;
         EXPECT_FALSE(model.Load(dir_.File("cut.glb"))) << "size " << size;
     }
-    const std::string text = Triangle().ToText();
+    const std::string text = OneTriangle().ToText();
     int loaded = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         std::string bad = text;
@@ -270,7 +260,7 @@ TEST_F(GltfMalformed, TruncatedAndCorruptedFilesNeverBreakTheLoader) {
 // there loads, one that climbs out ("..") or is absolute is refused even
 // when the file exists.
 TEST_F(GltfMalformed, BufferFilesOutsideTheModelFolderAreNotRead) {
-    GltfBuilder b = Triangle();
+    GltfBuilder b = OneTriangle();
     std::string text = b.ToText();
     const json doc = json::parse(text);
     const std::string uri = doc["buffers"][0]["uri"];
@@ -302,7 +292,7 @@ TEST_F(GltfMalformed, OnlyRegularFilesOfBoundedSizeAreRead) {
     EXPECT_NE(ExpectRefused(dir_.File("pipe.gltf")).find("not a regular file"), std::string::npos);
     std::filesystem::create_directory(dir_.File("folder.gltf"));
     EXPECT_NE(ExpectRefused(dir_.File("folder.gltf")).find("not a regular file"), std::string::npos);
-    WriteFile(dir_.File("huge.gltf"), Triangle().ToText());
+    WriteFile(dir_.File("huge.gltf"), OneTriangle().ToText());
     std::filesystem::resize_file(dir_.File("huge.gltf"), FwGLTFLimits::kMaxFileBytes + 1);  // sparse
     EXPECT_NE(ExpectRefused(dir_.File("huge.gltf")).find("larger than"), std::string::npos);
 }

@@ -7,7 +7,7 @@
 #include "framework/model/FwGLTF.h"
 #include "framework/model/FwModel.h"
 #include "framework/render/FwDirect3D.h"
-#include "tests/model/GltfTestSupport.h"
+#include "tests/support/GltfTestSupport.h"
 
 using namespace gltftest;
 

@@ -8,7 +8,7 @@
 #include "framework/platform/FwEglContext.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwTexture.h"
-#include "tests/model/GltfTestSupport.h"
+#include "tests/support/GltfTestSupport.h"
 
 using namespace gltftest;
 

@@ -4,15 +4,10 @@
 
 #include "framework/audio/FwAudioDevice.h"
 #include "framework/platform/FwHeadlessPlatform.h"
+#include "tests/support/InputScript.h"
 
 namespace {
-std::vector<FwInputSpan> Script(const std::string& text) {
-    std::istringstream in(text);
-    std::vector<FwInputSpan> spans;
-    std::string error;
-    EXPECT_TRUE(FwParseInputScript(in, spans, error)) << error;
-    return spans;
-}
+std::vector<FwInputSpan> Script(const std::string& text) { return inputscript::Spans(text); }
 }  // namespace
 
 TEST(HeadlessPlatform, VirtualClockOnlyMovesWhenSleepingAndWraps) {

@@ -12,6 +12,7 @@
 #include "framework/platform/FwHeadlessPlatform.h"
 #include "framework/platform/FwInputRecorder.h"
 #include "tests/support/FakePlatform.h"
+#include "tests/support/InputScript.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -124,10 +125,9 @@ TEST(InputRecorder, IdenticalFramesShareOneLineWrittenAsTheyRun) {
               (std::vector<std::string>{"3 W", "2 W SPACE", "1", "12 W", "1 W A S D SPACE R P LMB RMB"}));
     EXPECT_EQ(play.Recorder().Frames(), 19u);
 
-    std::istringstream in(play.Text());
     std::vector<FwInputSpan> spans;
     std::string error;
-    ASSERT_TRUE(FwParseInputScript(in, spans, error)) << error;
+    ASSERT_TRUE(inputscript::Parse(play.Text(), spans, error)) << error;
     ASSERT_EQ(spans.size(), 5u);
     EXPECT_EQ(spans[3].frames, 12u);
 }
@@ -288,10 +288,9 @@ TEST(InputRecorder, ReplayOnTheHeadlessPlatformReadsWhatThePlayRead) {
     }
     FwSetTraceSink({});
 
-    std::istringstream in(recording);
     std::vector<FwInputSpan> spans;
     std::string error;
-    ASSERT_TRUE(FwParseInputScript(in, spans, error)) << error << "\n" << recording;
+    ASSERT_TRUE(inputscript::Parse(recording, spans, error)) << error << "\n" << recording;
     FwHeadlessPlatform headless;
     headless.SetScript(std::move(spans));
     ASSERT_EQ(headless.ScriptFrames(), steps.size()) << recording;

@@ -3,20 +3,10 @@
 #include <sstream>
 
 #include "framework/platform/FwHeadlessPlatform.h"
+#include "tests/support/InputScript.h"
 
-namespace {
-bool Parse(const std::string& text, std::vector<FwInputSpan>& spans, std::string& error) {
-    std::istringstream in(text);
-    return FwParseInputScript(in, spans, error);
-}
-
-std::string ErrorOf(const std::string& text) {
-    std::vector<FwInputSpan> spans;
-    std::string error;
-    EXPECT_FALSE(Parse(text, spans, error)) << "accepted: " << text;
-    return error;
-}
-}  // namespace
+using inputscript::ErrorOf;
+using inputscript::Parse;
 
 TEST(InputScript, ParsesSpansTokensCommentsAndBlankLines) {
     const char* text =

@@ -5,19 +5,11 @@
 #include <sstream>
 
 #include "framework/platform/FwHeadlessPlatform.h"
+#include "tests/support/InputScript.h"
 
 namespace {
-bool Parse(const std::string& text, std::vector<FwInputSpan>& spans, std::string& error) {
-    std::istringstream in(text);
-    return FwParseInputScript(in, spans, error);
-}
-
-std::string ErrorOf(const std::string& text) {
-    std::vector<FwInputSpan> spans;
-    std::string error;
-    EXPECT_FALSE(Parse(text, spans, error)) << "accepted: " << text;
-    return error;
-}
+using inputscript::ErrorOf;
+using inputscript::Parse;
 
 FwPoint ClientCursor(const FwHeadlessPlatform& platform) { return platform.ScreenToClient(platform.GetCursorPos()); }
 }  // namespace

@@ -341,7 +341,7 @@ TEST_F(ModelShading, InvisibleSpritesAreSkippedOnlyUnderBlending) {
 }
 
 TEST_F(ModelShading, SharedTextureLoadsGiveOneTexturePerPathAndPerContent) {
-    gltftest::TempDir dir;
+    TempDir dir;
     const uint8_t red[4] = {255, 0, 0, 255}, blue[4] = {0, 0, 255, 128};
     ASSERT_NE(stbi_write_png(dir.File("a.png").c_str(), 1, 1, 4, red, 4), 0);
     std::filesystem::copy_file(dir.File("a.png"), dir.File("copy.png"));

@@ -73,19 +73,6 @@ TEST(SpriteGeometry, RenderTargetsAreSampledWithVFlipped) {
     EXPECT_EQ(part.w, 0.75f);
 }
 
-// The shaders read these blocks with std140 rules; the CPU copies must put
-// every field at the byte the game code and the GLSL agree on.
-TEST(UniformBlocks, CpuCopiesHaveTheBlockSizes) {
-    EXPECT_EQ(sizeof(FwCbSprite), 80u);
-    EXPECT_EQ(sizeof(FwCbProjection), 64u);
-    EXPECT_EQ(sizeof(FwCbCamera), 160u);
-    EXPECT_EQ(sizeof(FwCbLight), 3264u);
-    EXPECT_EQ(sizeof(FwCbObject), 96u);
-    EXPECT_EQ(sizeof(FwCbMaterial), 48u);
-    EXPECT_EQ(sizeof(FwCbPerObject), 96u);
-    EXPECT_EQ(offsetof(FwCbLight, g_PL) + 7 * sizeof(FwPointLight) + offsetof(FwPointLight, position), 48u + 224u + 16u);
-}
-
 TEST(UniformBlocks, StartValuesMatchTheGamesDefaults) {
     FwCbCamera camera;
     EXPECT_EQ(camera.g_DistanceFogEnable, 0);

@@ -18,27 +18,16 @@
 #include "framework/render/FwTexture.h"
 #include "framework/resource/FwResourceFactory.h"
 #include "tests/audio/AudioTestSupport.h"
-#include "tests/model/GltfTestSupport.h"
+#include "tests/support/GltfTestSupport.h"
 
 namespace {
-
-std::string TriangleGltf() {
-    using namespace gltftest;
-    GltfBuilder b;
-    const int pos = b.AddData(std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}, kFloat, "VEC3", 3);
-    const int idx = b.AddData(std::vector<uint16_t>{0, 1, 2}, kUShort, "SCALAR", 3);
-    b.Doc()["meshes"] = json::array({{{"primitives", {{{"attributes", {{"POSITION", pos}}}, {"indices", idx}}}}}});
-    b.Doc()["nodes"] = json::array({{{"mesh", 0}}});
-    b.Doc()["scenes"] = json::array({{{"nodes", {0}}}});
-    return b.ToText();
-}
 
 class ResourceFactoryTest : public ::testing::Test {
 protected:
     void SetUp() override {
         previousDir_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_.Path());
-        const std::string gltf = TriangleGltf();
+        const std::string gltf = gltftest::OneTriangle().ToText();
         audiotest::WriteBytes("Data/Model/Tri.gltf", std::vector<uint8_t>(gltf.begin(), gltf.end()));
         audiotest::WriteBytes("Data/Sound/HookGun/Chain.wav", audiotest::MonoWav(1000, 100));  // 100 ms
         audiotest::WriteBytes("Data/Sound/Determination.wav", audiotest::MonoWav(1000, 300));
@@ -56,7 +45,7 @@ protected:
     }
 
     FwResourceFactory& factory_ = FwResourceFactory::GetInstance();
-    audiotest::TempDir dir_;
+    TempDir dir_;
     audiotest::ManualClock clock_;
     std::filesystem::path previousDir_;
 };

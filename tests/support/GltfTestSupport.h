@@ -1,6 +1,7 @@
-// Helpers of the model tests: temporary folders, base64, a small glTF writer
-// (text with a data-URI buffer, or binary) and a raw accessor reader that
-// works straight from the JSON, independent of the loader under test.
+// Helpers of the model, resource and render tests: base64, a small glTF
+// writer (text with a data-URI buffer, or binary), a one-triangle model made
+// with it, and a raw accessor reader that works straight from the JSON,
+// independent of the loader under test.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,32 +17,13 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
+#include "tests/support/TempDir.h"
 
 namespace gltftest {
 
 using nlohmann::json;
 
 constexpr int kByte = 5120, kUByte = 5121, kShort = 5122, kUShort = 5123, kUInt = 5125, kFloat = 5126;
-
-// A fresh folder under the system temp directory, removed at scope end.
-class TempDir {
-public:
-    TempDir() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("gv_model_test_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    std::string File(const std::string& name) const { return (path_ / name).string(); }
-
-private:
-    std::filesystem::path path_;
-};
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -187,6 +169,17 @@ private:
     json doc_;
     std::vector<uint8_t> bin_;
 };
+
+// A valid model of one triangle (positions and 16-bit indices, one node).
+inline GltfBuilder OneTriangle() {
+    GltfBuilder b;
+    const int pos = b.AddData(std::vector<float>{0, 0, 0, 1, 0, 0, 0, 1, 0}, kFloat, "VEC3", 3);
+    const int idx = b.AddData(std::vector<uint16_t>{0, 1, 2}, kUShort, "SCALAR", 3);
+    b.Doc()["meshes"] = json::array({{{"primitives", {{{"attributes", {{"POSITION", pos}}}, {"indices", idx}}}}}});
+    b.Doc()["nodes"] = json::array({{{"mesh", 0}}});
+    b.Doc()["scenes"] = json::array({{{"nodes", {0}}}});
+    return b;
+}
 
 // Reads accessor values straight from a text glTF with embedded buffers.
 class RawGltf {
