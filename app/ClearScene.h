@@ -19,6 +19,8 @@ public:
     static constexpr float kOrbitRadius = 2.3f;
     static constexpr float kOrbitHeight = 2.5f;
     static constexpr float kOrbitDegreesPerFrame = 1.0f;
+    // A thousand whole turns: the orbit angle drops them once it reaches them.
+    static constexpr float kOrbitWrapDegrees = 360000.0f;
     static constexpr float kLogoWidth = 807.0f;
     static constexpr float kLogoHeight = 117.0f;
     static constexpr float kLogoY = 250.0f;
@@ -45,6 +47,8 @@ public:
     // Tests: state read back after a frame.
     const Vector3& CameraPosition() const { return cameraPos_; }
     const StageSelect& Menu() const { return *menu_; }
+    // The orbit angle after one more frame, in degrees.
+    static float NextOrbitAngle(float degrees);
 
 private:
     void OrbitCamera();
@@ -53,7 +57,7 @@ private:
     SceneRequest NextScene() const;
 
     std::shared_ptr<StageSelect> menu_;
-    float cameraAngle_ = 0.0f;  // degrees, never wrapped
+    float cameraAngle_ = 0.0f;  // degrees, see NextOrbitAngle
     Vector3 cameraPos_{0.0f, 0.0f, 0.0f};
     FwModel* roomModel_ = nullptr;
     int clearedStage_ = 0;
