@@ -321,11 +321,14 @@ void GameScene::Draw() {
     shaders.SetEffectShader();
     objects_.Draw(StageDrawPass::Effects);
 
-    // Windows after every opaque object, half transparent, depth on.
+    // Sparks and beams, then the windows over them, half transparent, depth
+    // on: a beam behind the glass shows through it, dimmed by it. (Beams
+    // write no depth, so one between the eye and a pane is dimmed the same
+    // way; panes drawn first without depth writes would keep that one bright
+    // but blend overlapping panes out of order.)
+    DrawEffects();
     shaders.SetModelShader();
     objects_.Draw(StageDrawPass::Windows);
-    shaders.SetEffectShader();
-    DrawEffects();
 
     if (!IsJewelTaken()) {
         // The gun in hand is drawn over the world so it never sinks into walls.
