@@ -191,6 +191,11 @@ void GameScene::UpdatePlayer() {
     player_->ApplyPushAndJump(wallHit, push, ceiling);
 
     Vector3 pos = player_->GetPosition();
+    const Vector3 shove = ShoveFromClosingPanels(solids_, pos, player_->GetRadius(), pos.y - player_->GetEyeHeight(), pos.y);
+    if (!IsZero(shove)) {
+        player_->Shove(shove);
+        pos = player_->GetPosition();
+    }
     solids_.playerEye = pos;
     float floorDistance = kFar;
     bool floorHit = RayCastSolids(solids_, pos, kDown, player_->GetRadius(), floorDistance, -1);
