@@ -129,10 +129,10 @@ TEST_F(ClearRun, AMenuClickHeldIntoTheNextStageFiresNoHook) {
     const int game2 = t_.FirstEvent("scene:game:2");
     ASSERT_GT(game2, 0);
     ASSERT_LT(game2 + 5, released) << "the button must still be held in the new stage";
-    for (int n = game2; n < released; ++n) EXPECT_EQ(t_.HookState(n), 0) << "frame " << n;
-    // Released, a new click fires as usual.
-    const int fired = t_.First([&](int n) { return n > released && t_.HookState(n) != 0; });
-    EXPECT_GT(fired, released);
+    // The hook stays ready while the button is held; released, a new click
+    // fires it as usual.
+    const int fired = t_.First([&](int n) { return t_.HookState(n) != 0; }, game2);
+    EXPECT_GT(fired, released) << "fired while the menu's click was still held";
 }
 
 }  // namespace
