@@ -71,9 +71,19 @@ void ClearScene::Update() {
 
 // Unlike the title, the angle advances before the position is taken.
 void ClearScene::OrbitCamera() {
-    cameraAngle_ += kOrbitDegreesPerFrame;
+    cameraAngle_ = NextOrbitAngle(cameraAngle_);
     const float a = cameraAngle_ * kDegToRad;
     cameraPos_ = Vector3{-kOrbitRadius * std::sin(a), kOrbitHeight, -kOrbitRadius * std::cos(a)};
+}
+
+// Whole degrees stay exact in a float only up to 2^24: a menu left open for
+// days would slow and then stop. A thousand whole turns are dropped once the
+// angle reaches them; every angle before is the one it always was, and the
+// ones after repeat them exactly.
+float ClearScene::NextOrbitAngle(float degrees) {
+    degrees += kOrbitDegreesPerFrame;
+    if (degrees >= kOrbitWrapDegrees) degrees -= kOrbitWrapDegrees;
+    return degrees;
 }
 
 // Every change waits for a full fade to black. A choice made while the scene

@@ -21,6 +21,8 @@ public:
     static constexpr float kOrbitRadius = 2.3f;
     static constexpr float kOrbitHeight = 2.5f;
     static constexpr float kOrbitDegreesPerFrame = 1.0f;
+    // A thousand whole turns: the orbit angle drops them once it reaches them.
+    static constexpr float kOrbitWrapDegrees = 360000.0f;
     static constexpr float kLogoWidth = 807.0f;
     static constexpr float kLogoHeight = 117.0f;
     static constexpr float kLogoY = 250.0f;
@@ -71,6 +73,8 @@ public:
     const Vector3& CameraPosition() const { return cameraPos_; }
     const StageSelect& Menu() const { return *menu_; }
     const std::optional<ClearTime>& Time() const { return time_; }
+    // The orbit angle after one more frame, in degrees.
+    static float NextOrbitAngle(float degrees);
 
 private:
     void OrbitCamera();
@@ -82,7 +86,7 @@ private:
     void DrawTime(const std::string& text, float y) const;
 
     std::shared_ptr<StageSelect> menu_;
-    float cameraAngle_ = 0.0f;  // degrees, never wrapped
+    float cameraAngle_ = 0.0f;  // degrees, see NextOrbitAngle
     Vector3 cameraPos_{0.0f, 0.0f, 0.0f};
     FwModel* roomModel_ = nullptr;
     int clearedStage_ = 0;

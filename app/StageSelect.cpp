@@ -5,6 +5,7 @@
 #include "framework/audio/FwAudio.h"
 #include "framework/platform/FwPlatform.h"
 #include "framework/resource/FwResourceFactory.h"
+#include "scene/KeyLatch.h"
 
 namespace {
 const Vector4 kHoverTint{0.0f, 1.0f, 1.0f, 1.0f};
@@ -59,9 +60,15 @@ void StageSelect::Update() {
         cursorSound_->Play(false, true);
         hoverSoundPlayed_ = true;
     }
-    // No latch: a button held down while the cursor moves onto a button
-    // decides at once.
-    if (choice_ != kNone && FwIsKeyDown(FwKey::LButton)) {
+    // A button held down while the cursor moves onto a button decides at
+    // once. The decision takes the shared latch, as the title's click does,
+    // so a button still held when the next stage starts does not fire the
+    // hook until it has been released.
+    KeyLatch& latch = KeyLatch::GetInstance();
+    if (!FwIsKeyDown(FwKey::LButton)) {
+        latch.Set(KeyLatch::kLeftButton, false);
+    } else if (choice_ != kNone) {
+        latch.Set(KeyLatch::kLeftButton, true);
         accepting_ = false;
         decideSound_->Play(false, true);
     }

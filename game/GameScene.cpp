@@ -203,6 +203,11 @@ void GameScene::UpdatePlayer() {
     player_->ApplyPushAndJump(wallHit, push, ceiling);
 
     Vector3 pos = player_->GetPosition();
+    const Vector3 shove = ShoveFromClosingPanels(solids_, pos, player_->GetRadius(), pos.y - player_->GetEyeHeight(), pos.y);
+    if (!IsZero(shove)) {
+        player_->Shove(shove);
+        pos = player_->GetPosition();
+    }
     solids_.playerEye = pos;
     float floorDistance = kFar;
     bool floorHit = RayCastSolids(solids_, pos, kDown, player_->GetRadius(), floorDistance, -1);
@@ -333,11 +338,14 @@ void GameScene::Draw() {
     shaders.SetEffectShader();
     objects_.Draw(StageDrawPass::Effects);
 
-    // Windows after every opaque object, half transparent, depth on.
+    // Sparks and beams, then the windows over them, half transparent, depth
+    // on: a beam behind the glass shows through it, dimmed by it. (Beams
+    // write no depth, so one between the eye and a pane is dimmed the same
+    // way; panes drawn first without depth writes would keep that one bright
+    // but blend overlapping panes out of order.)
+    DrawEffects();
     shaders.SetModelShader();
     objects_.Draw(StageDrawPass::Windows);
-    shaders.SetEffectShader();
-    DrawEffects();
 
     if (!IsJewelTaken()) {
         // The gun in hand is drawn over the world so it never sinks into walls.

@@ -20,13 +20,24 @@ void Jewel::Update(bool hookedNow, const Vector3& hookPosition, float hookRadius
         position_ += objectPull;
         taken_ = true;
     } else {
-        spin_ += kSpinStep;
+        spin_ = NextSpin(spin_);
         if (hookedNow) {
             caught_ = SphereOverlap(position_, kRadius, hookPosition, hookRadius);
             if (caught_) getSound_->Play(false, true);
         }
     }
     RebuildWorld();
+}
+
+// A float angle that only grows takes coarser steps as it grows: after a day
+// at rest the jewel would turn unevenly, after four it would stand still. A
+// thousand whole turns are dropped once the spin passes them (after about 17
+// minutes at rest); until then every angle is the same sum as it always was,
+// and the subtraction is exact, so the turn goes on without a jump.
+float Jewel::NextSpin(float spin) {
+    spin += kSpinStep;
+    if (spin >= kSpinWrap) spin -= kSpinWrap;
+    return spin;
 }
 
 void Jewel::RebuildWorld() {

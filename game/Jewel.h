@@ -17,6 +17,8 @@ public:
     static constexpr float kSpinStep = 0.1f;  // radians a frame while resting
     static constexpr float kOpacity = 1.0f;
     static constexpr float kGetVolume = 0.2f;
+    // A thousand whole turns in radians: the spin drops them once past them.
+    static constexpr float kSpinWrap = 6283.18531f;
 
     // Game scene constructor, after the showcase: floats 6 above it.
     explicit Jewel(const Vector3& showCasePosition);
@@ -36,6 +38,8 @@ public:
     const Vector3& GetPosition() const { return position_; }
     float GetRadius() const { return kRadius; }
     float GetSpin() const { return spin_; }
+    // The spin after one more resting frame.
+    static float NextSpin(float spin);
     // The hook's flight ray tests the jewel through these; it is no solid.
     const Matrix& GetWorld() const { return world_; }
     FwModel* GetModel() const { return model_; }

@@ -1,5 +1,8 @@
 #include "game/SceneQueries.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "framework/collision/FwCollision.h"
 
 namespace {
@@ -101,4 +104,21 @@ bool PushOutOfWalls(const SceneSolids& solids, const Vector3& position, const Ve
     running = PushOutFromMesh(solids.stage.model, solids.stage.world, position, moveDirection, running, push);
 
     return !(running < 0.0f || running == kFloatMax);
+}
+
+Vector3 ShoveFromClosingPanels(const SceneSolids& solids, const Vector3& centre, float radius, float feetY,
+                               float topY) {
+    Vector3 move;
+    for (const SceneClosingPanel& panel : solids.closingPanels) {
+        const float clear = panel.halfThickness + radius;
+        if (panel.base.y >= topY + clear + panel.step || panel.base.y + panel.height <= feetY) continue;
+        const Vector3 offset = centre + move - panel.base;
+        const float along = Dot(offset, panel.across);
+        const float through = Dot(offset, panel.through);
+        if (std::fabs(along) >= panel.halfWidth + radius || std::fabs(through) >= clear) continue;
+        // A body exactly in the middle leaves by the panel's back face.
+        const float target = through < 0.0f ? -clear : clear;
+        move += panel.through * std::clamp(target - through, -panel.step, panel.step);
+    }
+    return move;
 }

@@ -39,6 +39,20 @@ struct SceneSolid {
     }
 };
 
+// A door panel on its way down: a slab from `base` (the middle of its lower
+// edge) up `height`, `halfWidth` either way along `across` and
+// `halfThickness` either way along `through` (both horizontal unit
+// vectors), coming down `step` a frame.
+struct SceneClosingPanel {
+    Vector3 base;
+    Vector3 across;
+    Vector3 through;
+    float halfWidth = 0.0f;
+    float halfThickness = 0.0f;
+    float height = 0.0f;
+    float step = 0.0f;
+};
+
 // Everything the queries look at. The position of a box in `boxes` is its
 // box index. `fixtures` holds every other object kind's solids in the order
 // the kinds were registered (time doors, pushing doors and return doors, each
@@ -49,6 +63,8 @@ struct SceneSolids {
     std::vector<SceneSolid> fixtures;
     SceneSolid jewel;
     SceneSolid stage;
+    // Door panels closing now (the door groups refill it with their solids).
+    std::vector<SceneClosingPanel> closingPanels;
 
     Vector3 playerEye;            // the player's eye position
     float playerEyeHeight = 3.0f;  // feet = eye - (0, eyeHeight, 0)
@@ -63,6 +79,16 @@ struct SceneSolids {
         return first;
     }
 };
+
+// Player and boxes, each frame before their floor rays: how far a body (a
+// circle of `radius` about `centre`, standing from `feetY` to `topY`) moves
+// out of a closing panel's way, along the panel's thickness to its nearer
+// face. It moves at the panel's own step a frame, from the frame the
+// panel's lower edge comes within halfThickness + radius + step above its
+// top, so it stands clear before the panel reaches it: the panel never
+// lands on it, and it never jumps. Zero when no panel is closing on it.
+Vector3 ShoveFromClosingPanels(const SceneSolids& solids, const Vector3& centre, float radius, float feetY,
+                               float topY);
 
 // Door groups and laser buttons, once per group per frame: true when the
 // player's feet sphere or, failing that, any box's sphere overlaps the button

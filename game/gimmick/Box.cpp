@@ -19,6 +19,11 @@ void Box::Pull(const Vector3& delta, int hookedIndex) {
     world_ = MatrixTranslation(position_);
 }
 
+void Box::Shove(const Vector3& delta) {
+    position_ += delta;
+    world_ = MatrixTranslation(position_);
+}
+
 void Box::Fall(float distanceBelow) {
     if (distanceBelow > kHalfHeight + kLandingTolerance) {
         position_.y += verticalSpeed_;

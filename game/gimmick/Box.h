@@ -30,6 +30,8 @@ public:
     // landing. distanceBelow is the nearest surface straight down; pass the
     // largest float when nothing is below (the box then falls freely).
     void Fall(float distanceBelow);
+    // Game scene, before Fall: moved out of a closing door's way.
+    void Shove(const Vector3& delta);
     // Game scene 3D pass.
     void Draw() const;
 

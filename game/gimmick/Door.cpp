@@ -54,6 +54,18 @@ void DoorPanel::Update(bool open) {
     if (moved) panelWorld_ = rotation_ * MatrixTranslation(panelPosition_);
 }
 
+SceneClosingPanel DoorPanel::ClosingPanel() const {
+    SceneClosingPanel panel;
+    panel.base = panelPosition_;
+    panel.across = Vector3(rotation_.m[0][0], 0.0f, rotation_.m[0][2]);
+    panel.through = Vector3(rotation_.m[2][0], 0.0f, rotation_.m[2][2]);
+    panel.halfWidth = kHalfWidth;
+    panel.halfThickness = kHalfThickness;
+    panel.height = kHeight;
+    panel.step = kStep;
+    return panel;
+}
+
 void DoorPanel::DrawFrame() const { DrawAt(frameWorld_, frameModel_); }
 
 void DoorPanel::DrawPanel() const { DrawAt(panelWorld_, panelModel_); }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "framework/math/FwMath.h"
+#include "game/SceneQueries.h"
 
 class FwModel;
 class FwSoundInstance;
@@ -27,6 +28,11 @@ public:
     static constexpr float kClosedOffset = 0.0f;  // panel offset when closed
     static constexpr float kStep = 0.5f;          // panel movement per frame
     static constexpr float kSoundVolume = 0.1f;
+    // The panel model's size (Door.gltf): 9 wide, 8 high, 0.5 thick, its
+    // origin in the middle of its lower edge.
+    static constexpr float kHalfWidth = 4.5f;
+    static constexpr float kHeight = 8.0f;
+    static constexpr float kHalfThickness = 0.25f;
 
     // Door constructors: position of the door, angle in degrees.
     DoorPanel(const Vector3& position, float angleDegrees);
@@ -46,6 +52,10 @@ public:
     FwModel* GetPanelModel() const { return panelModel_; }
     // Rise of the panel above its closed height.
     float GetPanelOffset() const { return panelPosition_.y - closedY_; }
+    // Coming down: closing and not yet shut.
+    bool IsClosing() const { return !moveLatch_ && GetPanelOffset() > kClosedOffset; }
+    // The panel as the scene's shove query sees it.
+    SceneClosingPanel ClosingPanel() const;
 
 private:
     Matrix rotation_;
@@ -79,6 +89,7 @@ public:
     const Vector3& GetPanelPosition() const { return panel_.GetPanelPosition(); }
     float GetPanelY() const { return panel_.GetPanelPosition().y; }
     float GetPanelOffset() const { return panel_.GetPanelOffset(); }
+    const DoorPanel& GetPanel() const { return panel_; }
     bool IsLampOn() const { return lampOn_; }
     const Vector3& GetLampPosition() const { return lampPosition_; }
     const Matrix& GetLampWorld() const { return lampWorld_; }

@@ -54,6 +54,7 @@ public:
     const Vector3& GetPanelPosition() const { return panel_.GetPanelPosition(); }
     float GetPanelY() const { return panel_.GetPanelPosition().y; }
     float GetPanelOffset() const { return panel_.GetPanelOffset(); }
+    const DoorPanel& GetPanel() const { return panel_; }
     bool IsOpen() const { return open_; }
 
     // Trace and tests: the clock.

@@ -25,6 +25,10 @@ void BoxKind::Update(StageFrame& frame) {
     for (size_t i = 0; i < boxes_.size(); ++i) {
         Box& box = *boxes_[i];
         box.Pull(pull, hooked);
+        const Vector3& at = box.GetPosition();
+        const Vector3 shove =
+            ShoveFromClosingPanels(frame.solids, at, box.GetRadius(), at.y - Box::kHalfHeight, at.y + Box::kHalfHeight);
+        if (!IsZero(shove)) box.Shove(shove);
         frame.solids.boxes[i] = SceneSolid::FromWorld(box.GetModel(), box.GetWorld());
         if (IsZero(pull)) {
             // Nothing below (not possible in a closed stage): fall freely.

@@ -13,6 +13,14 @@ void GroupSolids(const Group& group, SceneSolid* slots) {
 }
 
 template <typename Group>
+void ListClosingPanels(const std::vector<std::shared_ptr<Group>>& groups, std::vector<SceneClosingPanel>& panels) {
+    for (const auto& group : groups) {
+        const DoorPanel& panel = group->GetDoor()->GetPanel();
+        if (panel.IsClosing()) panels.push_back(panel.ClosingPanel());
+    }
+}
+
+template <typename Group>
 void UpdateGroups(const std::vector<std::shared_ptr<Group>>& groups, SceneSolids& solids, SceneSolid*& slots) {
     for (const auto& group : groups) {
         group->Update(IsButtonPressed(solids, group->GetButton()->GetTopPosition(), kSceneButtonRadius));
@@ -55,6 +63,14 @@ void DoorGroupKind::RefreshSolids(SceneSolids& solids) const {
     refresh(timeDoors_);
     refresh(pushingDoors_);
     refresh(returnDoors_);
+    ListClosingPanels(solids);
+}
+
+void DoorGroupKind::ListClosingPanels(SceneSolids& solids) const {
+    solids.closingPanels.clear();
+    ::ListClosingPanels(timeDoors_, solids.closingPanels);
+    ::ListClosingPanels(pushingDoors_, solids.closingPanels);
+    ::ListClosingPanels(returnDoors_, solids.closingPanels);
 }
 
 // A moved panel blocks the rays of the groups and kinds after it.
@@ -63,6 +79,7 @@ void DoorGroupKind::Update(StageFrame& frame) {
     UpdateGroups(timeDoors_, frame.solids, slots);
     UpdateGroups(pushingDoors_, frame.solids, slots);
     UpdateGroups(returnDoors_, frame.solids, slots);
+    ListClosingPanels(frame.solids);
 }
 
 void DoorGroupKind::Draw(StageDrawPass pass) const {

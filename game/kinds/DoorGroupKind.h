@@ -27,6 +27,8 @@ public:
     void AppendTrace(StageTrace& trace) const override;
 
 private:
+    // Refills the scene's list of panels closing now.
+    void ListClosingPanels(SceneSolids& solids) const;
     std::vector<std::shared_ptr<Gimmick_TimeDoor>> timeDoors_;
     std::vector<std::shared_ptr<Gimmick_PushingDoor>> pushingDoors_;
     std::vector<std::shared_ptr<Gimmick_ReturnDoor>> returnDoors_;

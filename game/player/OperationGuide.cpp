@@ -28,27 +28,25 @@ void OperationGuide::Update(const Vector3& playerPosition, float playerRadius, b
     auto near = [&](const Vector3& place, float radius) {
         return SphereOverlap(playerPosition, playerRadius, place, radius);
     };
+    // Where the current lesson's hook is to strike: the first box while the
+    // box lesson is pending, the pull spot after it.
+    const bool atLessonSpot = boxLessonPending_ ? boxInLine && near(firstBoxPosition, kNearRadius)
+                                                : near(kPullSpot, kPullSpotRadius);
+    // A quick player may strike, reel the box in or be pulled over the pit
+    // before a picture has faded: the actions are noted as they happen, so a
+    // lesson done counts however fast it was done.
+    if (page_ <= kHookGuide && atLessonSpot && hookAttached) lessonHooked_ = true;
+    if (lessonHooked_ && (boxLessonPending_ ? !hookAttached && hookedBoxIndex >= 0 : playerPulled))
+        lessonDone_ = true;
     switch (page_) {
         case kPlayerGuide:
             if (!near(kStartArea, kNearRadius) && FadeOut()) page_ = kHookGuide;
             break;
         case kHookGuide:
-            if (boxLessonPending_) {
-                if (boxInLine && near(firstBoxPosition, kNearRadius)) {
-                    if (!hookAttached) {
-                        FadeIn();
-                    } else if (FadeOut()) {
-                        page_ = kBoxMoveGuide;
-                    }
-                } else {
-                    FadeOut();
-                }
-            } else if (near(kPullSpot, kPullSpotRadius)) {
-                if (!hookAttached) {
-                    FadeIn();
-                } else if (FadeOut()) {
-                    page_ = kHookMoveGuide;
-                }
+            if (lessonHooked_) {
+                if (FadeOut()) page_ = boxLessonPending_ ? kBoxMoveGuide : kHookMoveGuide;
+            } else if (atLessonSpot) {
+                FadeIn();
             } else {
                 FadeOut();
             }
@@ -58,20 +56,27 @@ void OperationGuide::Update(const Vector3& playerPosition, float playerRadius, b
                 FadeIn();
             } else {
                 // Let go after reeling a box in: the box lesson is over.
-                if (hookedBoxIndex >= 0) boxLessonPending_ = false;
-                if (FadeOut()) page_ = kHookGuide;
+                if (hookedBoxIndex >= 0 || lessonDone_) boxLessonPending_ = false;
+                if (FadeOut()) NextLesson(kHookGuide);
             }
             break;
         case kHookMoveGuide:
+            if (playerPulled) lessonDone_ = true;
             if (hookAttached) {
                 FadeIn();
             } else if (FadeOut()) {
-                page_ = playerPulled ? kFinished : kHookGuide;
+                NextLesson(lessonDone_ ? kFinished : kHookGuide);
             }
             break;
         default:
             break;
     }
+}
+
+void OperationGuide::NextLesson(int page) {
+    page_ = page;
+    lessonHooked_ = false;
+    lessonDone_ = false;
 }
 
 float OperationGuide::PictureWidth(int page) {

@@ -44,9 +44,17 @@ private:
     // One fade step toward 0; true once the picture is fully faded out.
     bool FadeOut();
     void FadeIn();
+    // Turns to `page` with the next lesson's actions not yet seen.
+    void NextLesson(int page);
 
     int page_ = kPlayerGuide;
     bool boxLessonPending_ = true;
+    // The current lesson's hook has struck its target (the first box, or
+    // anything from the pull spot) ...
+    bool lessonHooked_ = false;
+    // ... and the lesson's action followed: the box reeled in, the player
+    // pulled by the chain.
+    bool lessonDone_ = false;
     Matrix spriteTransform_;
     FwTexture* pictures_[4] = {nullptr, nullptr, nullptr, nullptr};
     float alpha_ = 1.0f;

@@ -63,6 +63,8 @@ public:
     //   in:  pushHit/push from the wall push-out; ceilingDistance = room above
     //        the eye minus 1 (0 when no ceiling or not jumping)
     void ApplyPushAndJump(bool pushHit, const Vector3& push, float ceilingDistance);
+    // Game scene, before the floor ray: moved out of a closing door's way.
+    void Shove(const Vector3& move) { position_ += move; }
     // Game scene, after the floor ray: falling, landing snap, camera matrix.
     void ApplyGravity(bool floorHit, float floorDistance);
     // Game scene, after the aim ray: aim point = position + forward x distance.

@@ -115,4 +115,24 @@ TEST_F(ClearRun, HookingTheJewelClearsTheStageAfterTheCutInAndTheMenuLeadsOn) {
     EXPECT_EQ(t_.FirstEvent("scene:game:1", 2), 0) << "no restart on the way";
 }
 
+// The menu's click takes the latch the hook gun shares: still held when the
+// next stage starts, it fires nothing until it has been released.
+TEST_F(ClearRun, AMenuClickHeldIntoTheNextStageFiresNoHook) {
+    Script s;
+    ClearTheStage(s);
+    const std::string at = "mouse:" + std::to_string(kNextStageX3) + "," + std::to_string(kMenuY);
+    s.Hold(2, at).Hold(kFadeFrames + 15, at + " LMB");
+    const int released = s.Frames() + 1;
+    s.Wait(3).Click().Wait(5);
+    ASSERT_NO_FATAL_FAILURE(Play(s, 0));
+
+    const int game2 = t_.FirstEvent("scene:game:2");
+    ASSERT_GT(game2, 0);
+    ASSERT_LT(game2 + 5, released) << "the button must still be held in the new stage";
+    // The hook stays ready while the button is held; released, a new click
+    // fires it as usual.
+    const int fired = t_.First([&](int n) { return t_.HookState(n) != 0; }, game2);
+    EXPECT_GT(fired, released) << "fired while the menu's click was still held";
+}
+
 }  // namespace

@@ -221,6 +221,55 @@ TEST_F(GimmickRun, TheTimeDoorOpensAndShutsOnTimeWithItsClock) {
     EXPECT_EQ(angle(t.Count()), 0.0);
 }
 
+// A closing panel sets a body in its way back on the side it stands nearer
+// to (here the south, where it came from): moved at most the panel's 0.5 a
+// frame, never lifted, clear before the panel reaches it.
+constexpr double kDoorZ = 37.0;
+constexpr double kShoveStep = 0.5;
+
+TEST_F(GimmickRun, ATimeDoorClosingOnThePlayerSetsHimBackOnTheFloor) {
+    constexpr int kOpen = 300;
+    Script s;
+    s.Comment("press the time button, then stand in the doorway until the door shuts");
+    s.WalkTo(-8, 0).WalkTo(-8, 10).WalkTo(0, 30).WalkTo(0, kDoorZ - 0.2);
+    ASSERT_NO_FATAL_FAILURE(PlayLayout(TimeDoorLayout(kOpen), s, kOpen));
+    const Trace& t = trace_;
+    const int arrived = s.Frames();
+    ASSERT_EQ(Door(t, arrived, "time").at("y").get<double>(), kDoorOpen) << "the door must be open on arrival";
+    ASSERT_NEAR(t.Eye(arrived).z, kDoorZ - 0.2, 0.3) << "standing in the doorway";
+    const int shut = t.First([&](int n) { return Door(t, n, "time").at("y").get<double>() == 0.0; }, arrived);
+    ASSERT_GT(shut, arrived) << "the door never shut";
+    for (int n = arrived + 1; n <= t.Count(); ++n) {
+        ASSERT_FALSE(Failed(t, n)) << "frame " << n;
+        ASSERT_NEAR(t.Eye(n).y, 3.0, 1e-4) << "lifted in frame " << n;
+        ASSERT_LE(Len(t.Eye(n) - t.Eye(n - 1)), kShoveStep + 1e-4) << "jumped in frame " << n;
+    }
+    EXPECT_LE(t.Eye(shut).z, kDoorZ - 0.25 - 0.5 + 1e-4) << "on the south side, clear of the panel";
+    EXPECT_EQ(t.Eye(t.Count()).z, t.Eye(shut).z);
+}
+
+TEST_F(GimmickRun, ADoorClosingOnABoxPushesItOutOntoTheFloor) {
+    // A box in the foyer's north doorway, under the return door.
+    const std::string layout = "1\n0.0,2.5,36.5\n0\n1\n-6.0,0.0,24.0,0.0,0.0,37.0,0.0\n0\n0\n0\n0.0,0.0,314.0\n";
+    Script s;
+    s.Comment("stand on the return button until the door is open, then step off");
+    s.WalkTo(-6, 0).WalkTo(-6, 24).Wait(40).WalkTo(-6, 14);
+    ASSERT_NO_FATAL_FAILURE(PlayLayout(layout, s, 60));
+    const Trace& t = trace_;
+    auto box = [&](int n) { return Vec(t.F(n).at("boxes").at(0)); };
+    const int open = t.First([&](int n) { return ReturnDoorY(t, n) == kDoorOpen; });
+    ASSERT_GT(open, 0) << "the door never opened";
+    const int shut = t.First([&](int n) { return ReturnDoorY(t, n) == 0.0; }, open);
+    ASSERT_GT(shut, open) << "the door never shut";
+    for (int n = 2; n <= t.Count(); ++n) {
+        ASSERT_NEAR(box(n).y, 2.5, 1e-4) << "lifted in frame " << n;
+        ASSERT_LE(Len(box(n) - box(n - 1)), kShoveStep + 1e-4) << "jumped in frame " << n;
+    }
+    EXPECT_NEAR(box(open).z, 36.5, 1e-4) << "still in the doorway while the door is open";
+    EXPECT_LE(box(shut).z, kDoorZ - 0.25 - 2.5 + 1e-4) << "on the south side, clear of the panel";
+    EXPECT_NEAR(box(t.Count()).x, 0.0, 1e-4);
+}
+
 // A window across the way north of the start, a second one turned 90
 // degrees in the line of a laser that would otherwise reach the east wall.
 const char* kWindowLayout =

@@ -87,6 +87,17 @@ TEST_F(ClearSceneTest, CameraAdvancesBeforeItIsPlacedAndCirclesOncePer360Frames)
     EXPECT_NEAR(scene_->CameraPosition().z, -2.3f, 1e-5f);
 }
 
+TEST(ClearSceneOrbit, StillOneDegreeAFrameAfterTenMillionFrames) {
+    // Whole degrees, exactly as before for the first thousand turns, then
+    // the same angles again: every camera position repeats exactly.
+    float angle = 0.0f;
+    for (int frame = 1; frame <= 10000000; ++frame) {
+        angle = ClearScene::NextOrbitAngle(angle);
+        ASSERT_EQ(angle, static_cast<float>(frame % 360000)) << "frame " << frame;
+    }
+    EXPECT_EQ(ClearScene::NextOrbitAngle(angle) - angle, 1.0f);
+}
+
 TEST_F(ClearSceneTest, TraceRecordsTheMenu) {
     Enter(1);
     nlohmann::json frame;

@@ -44,6 +44,24 @@ TEST_F(JewelTest, FloatsSixAboveItsShowCaseAndTurnsATenthOfARadianAFrame) {
     EXPECT_NEAR(x.z, -std::sin(a), 1e-6f);
 }
 
+TEST(JewelSpin, StepIsATenthOfARadianAfterTenMillionFrames) {
+    float spin = 0.0f;
+    float sum = 0.0f;  // the plain sum the spin always was
+    for (int frame = 1; frame <= 10000000; ++frame) {
+        spin = Jewel::NextSpin(spin);
+        if (frame <= 60000) {
+            sum += Jewel::kSpinStep;
+            ASSERT_EQ(spin, sum) << "the first 17 minutes turn as before, frame " << frame;
+        }
+        ASSERT_LT(spin, Jewel::kSpinWrap) << "frame " << frame;
+    }
+    for (int frame = 0; frame < 100; ++frame) {
+        const float next = Jewel::NextSpin(spin);
+        ASSERT_NEAR(next - spin, 0.1f, 1e-3f) << "step " << frame << " after ten million frames";
+        spin = next;
+    }
+}
+
 TEST_F(JewelTest, CaughtOnlyByAStrikeWithinThreeOfTheCentre) {
     const Vector3 centre(0.0f, 6.0f, 0.0f);
     {

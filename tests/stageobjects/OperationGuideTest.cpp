@@ -184,6 +184,43 @@ TEST_F(OperationGuideTest, APageEnteredInvisibleMovesOnWhenLetGoAtOnce) {
     EXPECT_FALSE(guide.IsBoxLessonPending());
 }
 
+TEST_F(OperationGuideTest, LessonsDoneBeforeAPictureFadesStillCount) {
+    OperationGuide guide(true);
+    in.player = Vector3(0.0f, 3.0f, 40.0f);
+    RunUntilPageChanges(guide);
+    in.boxInLine = true;
+    Run(guide, 10);
+    ASSERT_EQ(guide.GetAlpha(), 1.0f);
+    // Strike the box and reel it in three frames later, long before the
+    // hook guide has faded; the box then leaves the chain's line.
+    in.attached = true;
+    in.hookedBox = 0;
+    Run(guide, 3);
+    in.attached = false;
+    Run(guide, 5);
+    in.boxInLine = false;
+    Run(guide, 20);
+    EXPECT_FALSE(guide.IsBoxLessonPending());
+    EXPECT_EQ(guide.GetPage(), OperationGuide::kHookGuide);
+
+    // At the pull spot: strike, and two frames later be pulled away over
+    // the pit, the pull over before the picture has faded.
+    in.hookedBox = -1;
+    in.player = Vector3(-29.0f, 3.0f, 60.0f);
+    Run(guide, 20);
+    ASSERT_EQ(guide.GetAlpha(), 1.0f);
+    in.attached = true;
+    Run(guide, 2);
+    in.attached = false;
+    in.pulled = true;
+    in.player = Vector3(-29.0f, 3.0f, 110.0f);
+    Run(guide, 4);
+    in.pulled = false;
+    Run(guide, 30);
+    EXPECT_EQ(guide.GetPage(), OperationGuide::kFinished);
+    EXPECT_EQ(pages, (std::vector<int>{0, 1, 2, 1, 3, 4}));
+}
+
 TEST_F(OperationGuideTest, AStageWithoutBoxesSkipsTheBoxLesson) {
     OperationGuide guide(false);
     EXPECT_FALSE(guide.IsBoxLessonPending());
