@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "../model/GltfTestSupport.h"
+#include "tests/support/GltfTestSupport.h"
 #include "GpuFixture.h"
 #include "framework/model/FwModel.h"
 #include "framework/render/FwDirect3D.h"
