@@ -10,6 +10,7 @@
 #include "framework/platform/FwPlatform.h"
 #include "framework/render/FwShaderManager.h"
 #include "framework/resource/FwResourceFactory.h"
+#include "game/OptionsScreen.h"
 
 namespace {
 const Vector3 kOrbitFocus{0.0f, 2.5f, 0.0f};
@@ -49,6 +50,7 @@ TitleScene::TitleScene()
     shaders.UpdateLight();
 
     if (bgm_ && !bgm_->IsPlaying()) bgm_->Play(true, true);
+    options_ = std::make_unique<OptionsScreen>();
 }
 
 // The music was stopped when the game scene was requested; a title discarded
@@ -58,6 +60,7 @@ TitleScene::~TitleScene() = default;
 void TitleScene::Update() {
     FadeIn();
     OrbitCamera();
+    if (UpdateOptions()) return;
     if (FwGetPlatform().IsGameWindowActive()) DetectClick();
     if (clicked_) AnimateLeave();
 }
@@ -84,6 +87,32 @@ void TitleScene::DetectClick() {
     }
 }
 
+// Tab or a click on the OPTIONS button opens the options; Tab or their BACK
+// button closes them. True while they are open (or were this frame). Once
+// the game is starting they no longer open.
+bool TitleScene::UpdateOptions() {
+    const bool toggled = options_->TogglePressed();
+    KeyLatch& latch = KeyLatch::GetInstance();
+    if (options_->IsOpen()) {
+        if (toggled) {
+            options_->Close();
+        } else {
+            options_->Update();
+        }
+        // The click on BACK is not a click that starts the game.
+        if (!options_->IsOpen() && FwIsKeyDown(FwKey::LButton)) latch.Set(KeyLatch::kLeftButton, true);
+        return true;
+    }
+    optionsHovered_ = !clicked_ && CursorOverOptionsTitleButton();
+    if (clicked_ || !FwGetPlatform().IsGameWindowActive()) return false;
+    const bool buttonClicked = optionsHovered_ && FwIsKeyDown(FwKey::LButton) && !latch.Get(KeyLatch::kLeftButton);
+    if (!toggled && !buttonClicked) return false;
+    if (buttonClicked) latch.Set(KeyLatch::kLeftButton, true);
+    if (confirmSound_ && buttonClicked) confirmSound_->Play(false, true);
+    options_->Open(false);
+    return true;
+}
+
 void TitleScene::AnimateLeave() {
     squash_ -= kSquashStep;
     clickTransform_.m[3][1] -= squash_;
@@ -107,9 +136,16 @@ void TitleScene::Draw() {
     shaders.DrawModel(roomModel_);
 
     shaders.Begin(false, true);
-    DrawCentredSprite(logoTexture_, logoTransform_, 945.0f, 98.0f);
-    DrawCentredSprite(clickTexture_, clickTransform_, 263.0f, 64.0f);
-    DrawFade();
+    if (options_->IsOpen()) {
+        // The card takes the place of the logo and the prompt.
+        DrawFade();
+        options_->Draw2D();
+    } else {
+        DrawCentredSprite(logoTexture_, logoTransform_, 945.0f, 98.0f);
+        DrawCentredSprite(clickTexture_, clickTransform_, 263.0f, 64.0f);
+        if (!clicked_) DrawOptionsTitleButton(optionsHovered_);
+        DrawFade();
+    }
     shaders.End();
 }
 
@@ -118,4 +154,5 @@ void TitleScene::AppendTrace(nlohmann::json& frame) const {
     frame["squash"] = squash_;
     frame["camera"] = {cameraPos_.x, cameraPos_.y, cameraPos_.z};
     frame["clickY"] = clickTransform_.m[3][1];
+    options_->AppendTrace(frame);
 }

@@ -1,6 +1,7 @@
 // The first scene: a small room seen by a camera circling its centre, the
-// title logo and a click prompt. A left click plays the confirm sound,
-// squashes the prompt away, fades to black and starts stage 1.
+// title logo, a click prompt and an OPTIONS button. A left click anywhere but
+// on that button plays the confirm sound, squashes the prompt away, fades to
+// black and starts stage 1.
 #pragma once
 
 #include <memory>
@@ -11,6 +12,7 @@
 class FwModel;
 class FwSoundInstance;
 class FwTexture;
+class OptionsScreen;
 
 class TitleScene : public BaseScene {
 public:
@@ -37,6 +39,7 @@ private:
     void OrbitCamera();
     void DetectClick();
     void AnimateLeave();
+    bool UpdateOptions();
 
     int stageToStart_ = -1;
     FwModel* roomModel_ = nullptr;
@@ -49,4 +52,8 @@ private:
     float squash_ = 1.0f;
     bool clicked_ = false;
     std::shared_ptr<FwSoundInstance> confirmSound_;
+    // The OPTIONS button beside the prompt (or Tab) opens it; while it is
+    // open a click does not start the game.
+    std::unique_ptr<OptionsScreen> options_;
+    bool optionsHovered_ = false;
 };

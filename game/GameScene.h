@@ -17,6 +17,8 @@
 #include "game/kinds/StageObjects.h"
 #include "scene/BaseScene.h"
 
+class OptionsScreen;
+
 class Box;
 class FwSoundInstance;
 class HookEffectManager;
@@ -92,6 +94,9 @@ private:
     bool layoutFailed_ = false;
     std::shared_ptr<FwSoundInstance> gameMusic_;
     bool restartPending_ = false;
+    // Tab: the options screen, which pauses the stage while open.
+    std::unique_ptr<OptionsScreen> options_;
+    bool UpdateOptions();
     std::shared_ptr<FwBlendState> additiveBlend_;
     std::shared_ptr<FwBlendState> alphaBlend_;
     FwTexture sceneColor_;
