@@ -105,8 +105,6 @@ bool Over(const Vector2& cursor, float x, float y, float width, float height) {
     return cursor.x + kCursorHalf > x - width / 2 && x + width / 2 > cursor.x - kCursorHalf &&
            cursor.y + kCursorHalf > y - height / 2 && y + height / 2 > cursor.y - kCursorHalf;
 }
-// The bar takes the cursor's point itself, not its box, so a drag reaches
-// both ends exactly.
 bool PointIn(const Vector2& p, float x, float y, float width, float height) {
     return p.x >= x - width / 2 && p.x <= x + width / 2 && p.y >= y - height / 2 && p.y <= y + height / 2;
 }
@@ -219,18 +217,21 @@ void OptionsScreen::Update() {
     leftHeld_ = down;
 }
 
+// The card's rows sit close together, so its controls take the cursor's
+// point itself rather than the menus' 32-pixel box.
 int OptionsScreen::ItemAt(const Vector2& cursor) const {
     for (int item = 0; item < kItemCount; ++item) {
         const float y = item == kBack ? kBackY : RowY(item);
         if (item == kBack) {
-            if (Over(cursor, 0.0f, y, kBackW, kBackH)) return item;
+            if (PointIn(cursor, 0.0f, y, kBackW, kBackH)) return item;
         } else if (IsKeyRow(item)) {
-            if (Over(cursor, kKeyCapX, y, kKeyW, kKeyH)) return item;
+            if (PointIn(cursor, kKeyCapX, y, kKeyW, kKeyH)) return item;
         } else if (IsSwitch(item)) {
-            if (Over(cursor, kSwitchX, y, kSwitchW, kSwitchH)) return item;
-        } else if (cursor.x > kMinusX - kStepperSize && cursor.x < kPlusX + kStepperSize &&
-                   Over(cursor, kBarX, y, 0.0f, kStepperSize)) {
-            return item;
+            if (PointIn(cursor, kSwitchX, y, kSwitchW, kSwitchH)) return item;
+        } else {
+            // From the - button's left edge to the + button's right edge.
+            const float left = kMinusX - kStepperSize / 2, right = kPlusX + kStepperSize / 2;
+            if (PointIn(cursor, (left + right) / 2, y, right - left, kStepperSize)) return item;
         }
     }
     return kNoItem;
