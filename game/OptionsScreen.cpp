@@ -393,10 +393,11 @@ void OptionsScreen::DrawRow(int item) const {
     const Vector4& tint = hovered_ == item ? kHover : kWhite;
     if (IsKeyRow(item)) {
         const InputAction action = static_cast<InputAction>(item - kFirstKey);
-        const int cell = waiting_ == action ? kKeyCellAwaited : KeyCell(s.Key(action));
+        const bool awaited = waiting_ == action;
+        const int cell = awaited ? kKeyCellAwaited : KeyCell(s.Key(action));
         const float u = kKeyW * static_cast<float>(cell % kKeyColumns);
         const float v = kKeyH * static_cast<float>(cell / kKeyColumns);
-        DrawCell(keys_, kKeyCapX, y, kKeyW, kKeyH, FwRect{u, v, kKeyW, kKeyH}, tint);
+        DrawCell(keys_, kKeyCapX, y, kKeyW, kKeyH, FwRect{u, v, kKeyW, kKeyH}, awaited ? kWhite : tint);
     } else if (IsSwitch(item)) {
         const bool on = item == kInvertLook ? s.invertLook : s.fullscreen;
         DrawWhole(on ? on_ : off_, kSwitchX, y, kSwitchW, kSwitchH, tint);
