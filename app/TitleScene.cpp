@@ -15,6 +15,7 @@
 #include "framework/resource/FwResourceFactory.h"
 #include "game/StageFile.h"
 #include "game/profile/Profile.h"
+#include "game/OptionsScreen.h"
 
 namespace {
 const Vector3 kOrbitFocus{0.0f, 2.5f, 0.0f};
@@ -83,6 +84,7 @@ TitleScene::TitleScene()
     shaders.UpdateLight();
 
     if (bgm_ && !bgm_->IsPlaying()) bgm_->Play(true, true);
+    options_ = std::make_unique<OptionsScreen>();
 }
 
 // The music was stopped when the game scene was requested; a title discarded
@@ -92,6 +94,7 @@ TitleScene::~TitleScene() = default;
 void TitleScene::Update() {
     FadeIn();
     OrbitCamera();
+    if (UpdateOptions()) return;
     if (FwGetPlatform().IsGameWindowActive()) {
         UpdateHoverSound();
         DetectClick();
@@ -141,6 +144,32 @@ void TitleScene::DetectClick() {
     }
 }
 
+// Tab or a click on the OPTIONS button opens the options; Tab or their BACK
+// button closes them. True while they are open (or were this frame). Once
+// the game is starting they no longer open.
+bool TitleScene::UpdateOptions() {
+    const bool toggled = options_->TogglePressed();
+    KeyLatch& latch = KeyLatch::GetInstance();
+    if (options_->IsOpen()) {
+        if (toggled) {
+            options_->Close();
+        } else {
+            options_->Update();
+        }
+        // The click on BACK is not a click that starts the game.
+        if (!options_->IsOpen() && FwIsKeyDown(FwKey::LButton)) latch.Set(KeyLatch::kLeftButton, true);
+        return true;
+    }
+    optionsHovered_ = !clicked_ && CursorOverOptionsTitleButton();
+    if (clicked_ || !FwGetPlatform().IsGameWindowActive()) return false;
+    const bool buttonClicked = optionsHovered_ && FwIsKeyDown(FwKey::LButton) && !latch.Get(KeyLatch::kLeftButton);
+    if (!toggled && !buttonClicked) return false;
+    if (buttonClicked) latch.Set(KeyLatch::kLeftButton, true);
+    if (confirmSound_ && buttonClicked) confirmSound_->Play(false, true);
+    options_->Open(false);
+    return true;
+}
+
 void TitleScene::AnimateLeave() {
     squash_ -= kSquashStep;
     clickTransform_.m[3][1] -= squash_;
@@ -164,10 +193,17 @@ void TitleScene::Draw() {
     shaders.DrawModel(roomModel_);
 
     shaders.Begin(false, true);
-    DrawCentredSprite(logoTexture_, logoTransform_, 945.0f, 98.0f);
-    DrawCentredSprite(clickTexture_, clickTransform_, 263.0f, 64.0f);
-    DrawStageButtons();
-    DrawFade();
+    if (options_->IsOpen()) {
+        // The card takes the place of the logo and the prompt.
+        DrawFade();
+        options_->Draw2D();
+    } else {
+        DrawCentredSprite(logoTexture_, logoTransform_, 945.0f, 98.0f);
+        DrawCentredSprite(clickTexture_, clickTransform_, 263.0f, 64.0f);
+        DrawStageButtons();
+        if (!clicked_) DrawOptionsTitleButton(optionsHovered_);
+        DrawFade();
+    }
     shaders.End();
 }
 
@@ -204,4 +240,5 @@ void TitleScene::AppendTrace(nlohmann::json& frame) const {
     frame["camera"] = {cameraPos_.x, cameraPos_.y, cameraPos_.z};
     frame["clickY"] = clickTransform_.m[3][1];
     frame["stages"] = offered_;
+    options_->AppendTrace(frame);
 }

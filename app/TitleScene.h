@@ -1,12 +1,13 @@
 // The first scene: a small room seen by a camera circling its centre, the
-// title logo and a click prompt. A left click plays the confirm sound,
-// squashes the prompt away, fades to black and starts stage 1.
+// title logo, a click prompt and an OPTIONS button. A left click anywhere but
+// on that button plays the confirm sound, squashes the prompt away, fades to
+// black and starts stage 1.
 //
 // Once the player has cleared a stage, the title also offers the stages
 // cleared so far and the next one (the profile's progress) as a row of small
 // stage buttons above the prompt: a click on one starts that stage, a click
-// anywhere else still starts stage 1. With only stage 1 to offer there are
-// no buttons and the title is exactly what it always was.
+// anywhere else (but OPTIONS) still starts stage 1. With only stage 1 to
+// offer there are no stage buttons.
 #pragma once
 
 #include <memory>
@@ -18,6 +19,7 @@
 class FwModel;
 class FwSoundInstance;
 class FwTexture;
+class OptionsScreen;
 
 class TitleScene : public BaseScene {
 public:
@@ -75,6 +77,7 @@ private:
     int HoveredStage() const;
     void UpdateHoverSound();
     void DrawStageButtons() const;
+    bool UpdateOptions();
 
     int stageToStart_ = -1;
     FwModel* roomModel_ = nullptr;
@@ -93,4 +96,8 @@ private:
     FwTexture* stageDigitTexture_ = nullptr;
     std::shared_ptr<FwSoundInstance> cursorSound_;
     bool hoverSoundPlayed_ = false;
+    // The OPTIONS button beside the prompt (or Tab) opens it; while it is
+    // open a click does not start the game.
+    std::unique_ptr<OptionsScreen> options_;
+    bool optionsHovered_ = false;
 };

@@ -17,6 +17,7 @@
 #include "framework/resource/FwDataRoot.h"
 #include "app/SceneFactory.h"
 #include "game/StageFile.h"
+#include "game/OptionsScreen.h"
 #include "game/profile/Profile.h"
 
 #ifndef GV_VERSION
@@ -190,6 +191,10 @@ int main(int argc, char** argv) {
     platform.SetVerbose(options.verbose);
     FwSetPlatform(&platform);
     FwDirect3D::GetInstance().SetRenderScale(profile->Current().renderScale);
+    ApplyPlaySettings(profile->Current());
+    // F11 and Alt+Enter are the player's choice too: kept for the next start.
+    platform.SetFullscreenKeyHandler(
+        [&profile](bool fullscreen) { profile->Change([fullscreen](Settings& s) { s.fullscreen = fullscreen; }); });
     const bool started = Application::GetInstance().Run();
     FwSetPlatform(nullptr);
     Profile::SetActive(nullptr);

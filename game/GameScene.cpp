@@ -13,6 +13,7 @@
 #include "framework/resource/FwResourceFactory.h"
 #include "game/GameTrace.h"
 #include "game/Jewel.h"
+#include "game/OptionsScreen.h"
 #include "game/ShowCase.h"
 #include "game/Stage.h"
 #include "game/StagingManager.h"
@@ -23,7 +24,9 @@
 #include "game/player/HookGun.h"
 #include "game/player/OperationGuide.h"
 #include "game/player/Player.h"
+#include "game/profile/Profile.h"
 #include "scene/CameraUtil.h"
+#include "scene/KeyLatch.h"
 #include "scene/SceneManager.h"
 
 namespace {
@@ -98,9 +101,11 @@ GameScene::GameScene(int stage) : stageNumber_(stage) {
 
     hookEffects_ = std::make_shared<HookEffectManager>();
     staging_ = std::make_shared<StagingManager>();
+    options_ = std::make_unique<OptionsScreen>();
 
 
     gameMusic_ = res.GetSound(StageMusicName(stageNumber_), 0.05f, false);
+    gameMusic_->MarkAsMusic();
     gameMusic_->Play(true, true);
 }
 
@@ -131,6 +136,7 @@ void GameScene::RefreshSolids() {
 bool GameScene::IsJewelTaken() const { return jewel_ && jewel_->IsTaken(); }
 
 void GameScene::Update() {
+    if (UpdateOptions()) return;  // paused: the stage stays exactly as it is
     FadeIn();
 
     if (layoutFailed_) {
@@ -167,7 +173,34 @@ void GameScene::Update() {
         restartPending_ = true;  // the fade-out starts next frame
     }
 
-    if (FwIsKeyDown(FwKey::P)) scenes.Request(SceneRequest::Title());
+    if (FwIsKeyDown(Profile::Active().Current().Key(InputAction::BackToTitle))) scenes.Request(SceneRequest::Title());
+}
+
+// Tab opens the options over the stage and closes them again; BACK closes
+// them too. True while they are open (or were this frame): nothing else runs.
+// Once the jewel is taken the stage is ending and the key does nothing.
+bool GameScene::UpdateOptions() {
+    if (layoutFailed_) return false;
+    const bool toggled = options_->TogglePressed();
+    if (!options_->IsOpen()) {
+        if (!toggled || IsJewelTaken()) return false;
+        options_->Open(true);
+        return true;
+    }
+    if (toggled) {
+        options_->Close();
+    } else {
+        options_->Update();
+    }
+    if (!options_->IsOpen()) {
+        // Back to mouse look from the centre the player measures from; a
+        // left button still held from BACK must not shoot the hook.
+        FwPlatform& platform = FwGetPlatform();
+        platform.SetCursorPos(platform.ClientToScreen(FwPoint{kFwFrameWidth / 2, kFwFrameHeight / 2}));
+        platform.ShowCursor(false);
+        if (FwIsKeyDown(FwKey::LButton)) KeyLatch::GetInstance().Set(KeyLatch::kLeftButton, true);
+    }
+    return true;
 }
 
 // The stage counts as cleared once the jewel is taken: the time is kept then,
@@ -280,6 +313,7 @@ void GameScene::Frame() {
         Draw();
         shaders.Begin(false, true);
         DrawFade();
+        options_->Draw2D();
         shaders.End();
         return;
     }
@@ -386,6 +420,10 @@ void GameScene::DrawCaption() {
                           numberTransform_ * MatrixTranslation(kStageDigitAdvance * static_cast<float>(i), 0.0f, 0.0f),
                           51.0f, 54.0f);
     if (operationGuide_) operationGuide_->Draw2D();
+    DrawOptionsHudHint();
 }
 
-void GameScene::AppendTrace(nlohmann::json& frame) const { AppendGameTrace(*this, frame); }
+void GameScene::AppendTrace(nlohmann::json& frame) const {
+    AppendGameTrace(*this, frame);
+    options_->AppendTrace(frame);
+}

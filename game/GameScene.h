@@ -20,6 +20,8 @@
 #include "scene/BaseScene.h"
 #include "scene/ClearTime.h"
 
+class OptionsScreen;
+
 class Box;
 class FwSoundInstance;
 class HookEffectManager;
@@ -103,6 +105,9 @@ private:
     bool restartPending_ = false;
     uint64_t playFrames_ = 0;
     std::optional<ClearTime> clearTime_;
+    // Tab: the options screen, which pauses the stage while open.
+    std::unique_ptr<OptionsScreen> options_;
+    bool UpdateOptions();
     std::shared_ptr<FwBlendState> additiveBlend_;
     std::shared_ptr<FwBlendState> alphaBlend_;
     FwTexture sceneColor_;

@@ -20,6 +20,7 @@ const Vector3 kUp{0.0f, 1.0f, 0.0f};
 BaseScene::BaseScene() {
     FwResourceFactory& resources = FwResourceFactory::GetInstance();
     bgm_ = resources.GetSound("BGM.wav", 0.05f, false);
+    bgm_->MarkAsMusic();
     fadeTexture_ = resources.GetTexture("FadeBlack.png");
 }
 

@@ -52,7 +52,24 @@ void FwAudioManager::Update() {
 
 void FwAudioManager::Release() {
     playing_.clear();
+    instances_.clear();
     device_.reset();
+}
+
+void FwAudioManager::SetVolumes(float music, float effects) {
+    musicVolume_ = music;
+    effectsVolume_ = effects;
+    for (const std::weak_ptr<FwSoundInstance>& weak : instances_)
+        if (std::shared_ptr<FwSoundInstance> instance = weak.lock()) instance->ApplyPlayerVolume();
+}
+
+void FwAudioManager::Register(const std::shared_ptr<FwSoundInstance>& instance) {
+    if (!instance || instance->IsSilent()) return;
+    // Dropped instances are swept out whenever the list has doubled.
+    if (instances_.size() >= 64 && instances_.size() == instances_.capacity()) {
+        std::erase_if(instances_, [](const std::weak_ptr<FwSoundInstance>& weak) { return weak.expired(); });
+    }
+    instances_.push_back(instance);
 }
 
 void FwAudioManager::AddPlaying(const std::shared_ptr<FwSoundInstance>& instance) {
@@ -94,7 +111,9 @@ std::shared_ptr<FwSoundInstance> FwSoundEffect::CreateInstance(bool is3D) {
     // No device, no sample data, or a device out of voices: a silent instance
     // whose calls do nothing, so game objects never have to check.
     std::unique_ptr<FwAudioVoice> voice = (device && buffer_) ? device->CreateVoice(buffer_) : nullptr;
-    return std::make_shared<FwSoundInstance>(std::move(voice), weak_from_this().lock(), is3D);
+    auto instance = std::make_shared<FwSoundInstance>(std::move(voice), weak_from_this().lock(), is3D);
+    FwAudioManager::GetInstance().Register(instance);
+    return instance;
 }
 
 // ---------------------------------------------------------------------------
@@ -129,7 +148,19 @@ void FwSoundInstance::Stop() {
 bool FwSoundInstance::IsPlaying() const { return voice_ && voice_->IsPlaying(); }
 
 void FwSoundInstance::SetVolume(float volume) {
-    if (voice_) voice_->SetVolume(volume);
+    volume_ = volume;
+    ApplyPlayerVolume();
+}
+
+void FwSoundInstance::MarkAsMusic() {
+    music_ = true;
+    ApplyPlayerVolume();
+}
+
+void FwSoundInstance::ApplyPlayerVolume() {
+    if (!voice_) return;
+    const FwAudioManager& audio = FwAudioManager::GetInstance();
+    voice_->SetVolume(volume_ * (music_ ? audio.MusicVolume() : audio.EffectsVolume()));
 }
 
 float FwSoundInstance::GetVolume() const { return voice_ ? voice_->GetVolume() : 0.0f; }

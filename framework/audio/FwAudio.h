@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "framework/audio/FwAudioDevice.h"
 #include "framework/math/FwMath.h"
@@ -58,6 +59,16 @@ public:
     // stops. One entry per instance however often it is played.
     void AddPlaying(const std::shared_ptr<FwSoundInstance>& instance);
 
+    // Program entry and the options screen: the player's music and effects
+    // volumes, 0..1 multipliers of every instance's own volume (music is
+    // what MarkAsMusic marked). Applied at once to every living instance.
+    void SetVolumes(float music, float effects);
+    float MusicVolume() const { return musicVolume_; }
+    float EffectsVolume() const { return effectsVolume_; }
+    // FwSoundEffect::CreateInstance: kept (weakly) so a volume change
+    // reaches instances made before it.
+    void Register(const std::shared_ptr<FwSoundInstance>& instance);
+
     // FwSoundEffect: the device to load and play through; null when silent.
     FwAudioDevice* Device() const { return device_.get(); }
     // Tests: number of instances currently kept alive.
@@ -79,6 +90,9 @@ private:
     std::unique_ptr<FwAudioDevice> device_;
     FwAudioListener listener_;
     std::map<const FwSoundInstance*, std::shared_ptr<FwSoundInstance>> playing_;
+    std::vector<std::weak_ptr<FwSoundInstance>> instances_;
+    float musicVolume_ = 1.0f;
+    float effectsVolume_ = 1.0f;
 };
 
 class FwSoundEffect : public std::enable_shared_from_this<FwSoundEffect> {
@@ -120,9 +134,17 @@ public:
     // True for the stand-in of a sound that could not be loaded or has no
     // voice: Play, Stop and SetVolume do nothing, it never plays.
     bool IsSilent() const { return !voice_; }
-    // FwResourceFactory at creation: 0 silent .. 1 full.
+    // FwResourceFactory at creation: 0 silent .. 1 full, before the
+    // player's music or effects volume multiplies it.
     void SetVolume(float volume);
+    // The voice's volume: the one set times the player's multiplier.
     float GetVolume() const;
+    // Scenes, for their background music: the player's music volume
+    // applies to this instance instead of the effects volume.
+    void MarkAsMusic();
+    bool IsMusic() const { return music_; }
+    // FwAudioManager::SetVolumes: the player's multiplier changed.
+    void ApplyPlayerVolume();
 
     bool IsPositional() const { return positional_; }
     // The resource name used in trace events ("HookGun/Chain.wav").
@@ -133,5 +155,7 @@ private:
     std::shared_ptr<FwSoundEffect> effect_;
     FwAudioEmitter emitter_;
     bool positional_ = false;
+    bool music_ = false;
+    float volume_ = 1.0f;  // as set, before the player's multiplier
     std::string traceName_;
 };

@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+namespace {
+FwPadKeys gPadKeys;
+}  // namespace
+
+void FwGamepad::SetKeys(const FwPadKeys& keys) { gPadKeys = keys; }
+const FwPadKeys& FwGamepad::Keys() { return gPadKeys; }
+
 float FwGamepad::StickValue(int16_t raw) {
     // -32768 is one step further than 32767; both ends read as full deflection.
     return std::clamp(static_cast<float>(raw) / 32767.0f, -1.0f, 1.0f);
@@ -20,10 +27,10 @@ FwGamepadState FwGamepad::Merge(const FwGamepadState& a, const FwGamepadState& b
 
 std::vector<int> FwGamepad::WalkKeys(float x, float y) {
     std::vector<int> keys;
-    if (y < -kWalkThreshold) keys.push_back(FwKey::W);
-    if (y > kWalkThreshold) keys.push_back(FwKey::S);
-    if (x < -kWalkThreshold) keys.push_back(FwKey::A);
-    if (x > kWalkThreshold) keys.push_back(FwKey::D);
+    if (y < -kWalkThreshold) keys.push_back(gPadKeys.walkForward);
+    if (y > kWalkThreshold) keys.push_back(gPadKeys.walkBack);
+    if (x < -kWalkThreshold) keys.push_back(gPadKeys.walkLeft);
+    if (x > kWalkThreshold) keys.push_back(gPadKeys.walkRight);
     return keys;
 }
 
@@ -39,10 +46,10 @@ void FwGamepad::LookSpeed(float x, float y, float& dx, float& dy) {
 
 int FwGamepad::KeyForButton(FwPadButton button) {
     switch (button) {
-    case FwPadButton::A: return FwKey::Space;
-    case FwPadButton::B: return FwKey::R;
+    case FwPadButton::A: return gPadKeys.jump;
+    case FwPadButton::B: return gPadKeys.stopPull;
     case FwPadButton::Back:
-    case FwPadButton::Start: return FwKey::P;
+    case FwPadButton::Start: return gPadKeys.backToTitle;
     default: return -1;
     }
 }
@@ -61,6 +68,8 @@ std::vector<int> FwGamepad::HeldKeys(const FwGamepadState& state) {
 FwPoint FwGamepad::Look(const FwGamepadState& state) {
     float dx = 0.0f, dy = 0.0f;
     LookSpeed(state.Axis(FwPadAxis::RightX), state.Axis(FwPadAxis::RightY), dx, dy);
+    dx *= gPadKeys.lookSpeed;
+    dy *= gPadKeys.lookSpeed;
     if (dx == 0.0f && dy == 0.0f) {
         carryX_ = carryY_ = 0.0f;
         return {};

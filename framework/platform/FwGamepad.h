@@ -5,6 +5,10 @@
 // cursor the player's mouse look reads). The game never sees a controller, so
 // scripted runs and the harness stay exactly as they are.
 //
+// The keys below are the defaults: the stick and the buttons stand for the
+// keys the player's actions are bound to (SetKeys), and the right stick's
+// speed takes the player's multiplier.
+//
 //   left stick   W A S D (each direction past kWalkThreshold)
 //   right stick  mouse look (radial dead zone, then a power curve up to
 //                kLookMaxPixels per frame); moves the pointer in menus
@@ -39,6 +43,18 @@ struct FwGamepadState {
     void SetButton(FwPadButton b, bool down) { buttons[static_cast<int>(b)] = down; }
 };
 
+// The keys the controller stands for, and its look speed multiplier.
+struct FwPadKeys {
+    int walkForward = FwKey::W;
+    int walkBack = FwKey::S;
+    int walkLeft = FwKey::A;
+    int walkRight = FwKey::D;
+    int jump = FwKey::Space;
+    int stopPull = FwKey::R;
+    int backToTitle = FwKey::P;
+    float lookSpeed = 1.0f;
+};
+
 class FwGamepad {
 public:
     // How far a stick axis must lean before its walk key counts as held.
@@ -63,7 +79,7 @@ public:
     // deflection, per button either.
     static FwGamepadState Merge(const FwGamepadState& a, const FwGamepadState& b);
 
-    // The walk keys ('W', 'A', 'S', 'D') a left stick position holds.
+    // The walk keys (by default 'W', 'A', 'S', 'D') a left stick position holds.
     static std::vector<int> WalkKeys(float x, float y);
     // Look speed in (fractional) cursor pixels per frame for a right stick
     // position: zero inside the dead zone, then rising along the curve from 0
@@ -78,6 +94,12 @@ public:
     // moves this frame. Fractions are carried to the next frame so slow
     // aiming still turns; letting the stick go drops the carry.
     FwPoint Look(const FwGamepadState& state);
+
+    // Program entry and the options screen: the keys the controller holds
+    // for the player's actions and the look speed multiplier (FwPadKeys'
+    // defaults are the mapping above). Shared by every controller.
+    static void SetKeys(const FwPadKeys& keys);
+    static const FwPadKeys& Keys();
 
 private:
     float carryX_ = 0.0f;

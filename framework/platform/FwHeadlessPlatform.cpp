@@ -107,7 +107,15 @@ bool ParseToken(const std::string& token, FwInputSpan& span, std::string& reason
             return true;
         }
     }
-    reason = "unknown token '" + token + "' (expected W A S D SPACE R P ESC LMB RMB UNFOCUSED, look:DX,DY or mouse:X,Y)";
+    // Any other key the game names (another letter or digit for a key bound
+    // in the options, TAB for the options screen itself).
+    if (std::optional<int> vk = FwKeyFromName(name)) {
+        if (std::find(span.keys.begin(), span.keys.end(), *vk) == span.keys.end()) span.keys.push_back(*vk);
+        return true;
+    }
+    reason = "unknown token '" + token +
+             "' (expected W A S D SPACE R P ESC LMB RMB, another letter or digit, TAB, F11, UNFOCUSED, look:DX,DY or "
+             "mouse:X,Y)";
     return false;
 }
 

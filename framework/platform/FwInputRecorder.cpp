@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "framework/platform/FwHeadlessPlatform.h"
 
@@ -76,6 +77,15 @@ std::string FwInputRecorder::FrameTokens() const {
     std::string tokens;
     for (const TokenKey& key : kRecordedKeys)
         if (platform.IsKeyDown(key.vk)) Append(tokens, key.name);
+    // The options screen's key, and the other letters and digits the player
+    // may have bound an action to, after the usual ones.
+    if (platform.IsKeyDown(FwKey::Tab)) Append(tokens, "TAB");
+    for (int vk = '0'; vk <= 'Z'; ++vk) {
+        if (!FwKey::IsLetterOrDigit(vk)) continue;
+        const bool usual = std::any_of(std::begin(kRecordedKeys), std::end(kRecordedKeys),
+                                       [vk](const TokenKey& key) { return key.vk == vk; });
+        if (!usual && platform.IsKeyDown(vk)) Append(tokens, FwKeyName(vk));
+    }
     if (!platform.IsGameWindowActive()) Append(tokens, "unfocused");
     if (platform.IsCursorShown()) {
         // The menus read the client pixel. Positions outside the client area

@@ -10,6 +10,8 @@ struct NamedKey {
 constexpr NamedKey kNamedKeys[] = {
     {FwKey::Space, "SPACE"},
     {FwKey::Escape, "ESC"},
+    {FwKey::Tab, "TAB"},
+    {FwKey::F11, "F11"},
     {FwKey::LButton, "LMB"},
     {FwKey::RButton, "RMB"},
 };

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -84,9 +85,19 @@ public:
     virtual uint32_t TimeMs() const = 0;
     virtual void SleepMs(uint32_t ms) = 0;
 
+    // Options screen: desktop fullscreen on or off. A platform without a
+    // window of its own (headless) ignores it.
+    virtual void SetFullscreen(bool fullscreen) { (void)fullscreen; }
+    // Program entry: told the new state when the player switches fullscreen
+    // with a key (F11, Alt+Enter), so the choice is kept in the settings.
+    void SetFullscreenKeyHandler(std::function<void(bool)> handler) { fullscreenKeyHandler_ = std::move(handler); }
+
     // FwAudioManager::Init: the audio device to play through, or null when no
     // device can be opened (the game then runs silently).
     virtual std::unique_ptr<FwAudioDevice> OpenAudioDevice() = 0;
+
+protected:
+    std::function<void(bool)> fullscreenKeyHandler_;
 };
 
 // The process-wide platform, installed by the program entry (real game or

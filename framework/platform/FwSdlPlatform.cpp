@@ -155,7 +155,10 @@ void FwSdlPlatform::ProcessMessages() {
         case SDL_KEYDOWN:
             if (event.key.keysym.scancode == SDL_SCANCODE_ESCAPE) CloseWindow();
             if (!event.key.repeat) {
-                if (IsFullscreenToggle(event.key.keysym.scancode, event.key.keysym.mod)) SetFullscreen(!fullscreen_);
+                if (IsFullscreenToggle(event.key.keysym.scancode, event.key.keysym.mod)) {
+                    SetFullscreen(!fullscreen_);
+                    if (fullscreenKeyHandler_) fullscreenKeyHandler_(fullscreen_);
+                }
                 int vk = VirtualKeyForScancode(event.key.keysym.scancode);
                 if (vk >= 0) tappedKeys_.insert(vk);
             }
@@ -317,6 +320,8 @@ int FwSdlPlatform::ScancodeForVirtualKey(int vk) {
     if (vk == '0') return SDL_SCANCODE_0;
     if (vk == FwKey::Space) return SDL_SCANCODE_SPACE;
     if (vk == FwKey::Escape) return SDL_SCANCODE_ESCAPE;
+    if (vk == FwKey::Tab) return SDL_SCANCODE_TAB;
+    if (vk == FwKey::F11) return SDL_SCANCODE_F11;
     return -1;
 }
 
@@ -326,6 +331,8 @@ int FwSdlPlatform::VirtualKeyForScancode(int scancode) {
     if (scancode == SDL_SCANCODE_0) return '0';
     if (scancode == SDL_SCANCODE_SPACE) return FwKey::Space;
     if (scancode == SDL_SCANCODE_ESCAPE) return FwKey::Escape;
+    if (scancode == SDL_SCANCODE_TAB) return FwKey::Tab;
+    if (scancode == SDL_SCANCODE_F11) return FwKey::F11;
     return -1;
 }
 

@@ -67,7 +67,7 @@ public:
     void SetAppId(const std::string& appId);
     // Program entry before CreateGameWindow (--fullscreen), and the
     // Alt+Enter / F11 keys while playing: desktop fullscreen on or off.
-    void SetFullscreen(bool fullscreen);
+    void SetFullscreen(bool fullscreen) override;
     bool IsFullscreen() const { return fullscreen_; }
     // Program entry (--verbose), before Application::Run: the sound libraries'
     // own messages while the audio device opens go to standard error too

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "game/profile/Profile.h"
 #include "scene/KeyLatch.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/collision/FwCollision.h"
@@ -166,7 +167,7 @@ void HookGun::StepAttached(const Vector3& playerForward, bool playerJumping) {
 
 void HookGun::StepPullingPlayer() {
     playerPull_ = Normalize(GetHookPosition() - gunPosition_) * hookSpeed_;
-    if (FwIsKeyDown(FwKey::R)) {
+    if (FwIsKeyDown(Profile::Active().Current().Key(InputAction::StopPull))) {
         playerPull_ = Vector3();
         state_ = kReeling;
     }

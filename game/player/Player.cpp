@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "game/profile/Profile.h"
 #include "scene/KeyLatch.h"
 #include "framework/audio/FwAudio.h"
 #include "framework/resource/FwResourceFactory.h"
@@ -68,8 +69,12 @@ void Player::MouseLook(bool stop) {
             FwPoint cursor = platform.GetCursorPos();
             int dx = cursor.x - cursorCenter_.x;
             int dy = cursor.y - cursorCenter_.y;
-            yaw_ += static_cast<float>(dx) / kMousePixelsPerDegree;
-            pitch_ += static_cast<float>(dy) / kMousePixelsPerDegree;
+            // The player's sensitivity scales both axes; inverted look turns
+            // a push forward into looking up.
+            const Settings& settings = Profile::Active().Current();
+            const float pitchSign = settings.invertLook ? -1.0f : 1.0f;
+            yaw_ += static_cast<float>(dx) / kMousePixelsPerDegree * settings.mouseSensitivity;
+            pitch_ += static_cast<float>(dy) / kMousePixelsPerDegree * settings.mouseSensitivity * pitchSign;
             pitch_ = std::clamp(pitch_, -kPitchLimit, kPitchLimit);
             platform.SetCursorPos(cursorCenter_);
         }
@@ -90,8 +95,11 @@ void Player::ReadMoveKeys() {
         int key;
         Vector3 dir;
     };
-    static constexpr KeyDir kKeys[] = {
-        {FwKey::W, {0, 0, 1}}, {FwKey::S, {0, 0, -1}}, {FwKey::D, {1, 0, 0}}, {FwKey::A, {-1, 0, 0}}};
+    const Settings& settings = Profile::Active().Current();
+    const KeyDir kKeys[] = {{settings.Key(InputAction::WalkForward), {0, 0, 1}},
+                            {settings.Key(InputAction::WalkBack), {0, 0, -1}},
+                            {settings.Key(InputAction::WalkRight), {1, 0, 0}},
+                            {settings.Key(InputAction::WalkLeft), {-1, 0, 0}}};
     for (const KeyDir& k : kKeys) {
         if (FwIsKeyDown(k.key)) {
             // Walking follows the yaw only: looking down does not slow the walk.
@@ -101,7 +109,7 @@ void Player::ReadMoveKeys() {
     }
 
     KeyLatch& latch = KeyLatch::GetInstance();
-    if (FwIsKeyDown(FwKey::Space)) {
+    if (FwIsKeyDown(settings.Key(InputAction::Jump))) {
         if (!latch.Get(KeyLatch::kJump) && !jumping_) {
             latch.Set(KeyLatch::kJump, true);
             jumpSpeed_ = kJumpSpeed;

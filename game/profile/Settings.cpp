@@ -23,8 +23,12 @@ constexpr ActionInfo kActions[kInputActionCount] = {
 
 const ActionInfo& Info(InputAction action) { return kActions[static_cast<size_t>(action)]; }
 
-// Escape quits and the mouse buttons work the hook gun: no action may take them.
-bool IsReserved(int key) { return key == FwKey::Escape || key == FwKey::LButton || key == FwKey::RButton; }
+// Escape quits, F11 switches fullscreen, Tab opens the options and the mouse
+// buttons work the hook gun: no action may take them.
+bool IsReserved(int key) {
+    return key == FwKey::Escape || key == FwKey::F11 || key == FwKey::Tab || key == FwKey::LButton ||
+           key == FwKey::RButton;
+}
 
 bool IsBindable(int key) { return !IsReserved(key) && !FwKeyName(key).empty(); }
 
@@ -104,6 +108,14 @@ Settings ClampSettings(Settings s) {
 bool CheckRebind(const Settings& settings, InputAction action, int key, std::string& reason) {
     if (key == FwKey::Escape) {
         reason = "Escape is reserved for quitting";
+        return false;
+    }
+    if (key == FwKey::F11) {
+        reason = "F11 is reserved for fullscreen";
+        return false;
+    }
+    if (key == FwKey::Tab) {
+        reason = "Tab is reserved for the options";
         return false;
     }
     if (key == FwKey::LButton || key == FwKey::RButton) {

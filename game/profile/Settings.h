@@ -56,7 +56,7 @@ struct Settings {
 Settings ClampSettings(Settings settings);
 
 // The rebinding rule for the options screen: false, with a short reason to
-// show the player, when action may not take key: a reserved key (Escape,
+// show the player, when action may not take key: a reserved key (Escape, F11, Tab,
 // the mouse buttons), a key the game cannot name, or a key another action
 // already has. Binding an action to the key it already has is allowed.
 bool CheckRebind(const Settings& settings, InputAction action, int key, std::string& reason);

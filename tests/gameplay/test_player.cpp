@@ -8,6 +8,7 @@
 #include "scene/KeyLatch.h"
 #include "game/player/HookGun.h"
 #include "game/player/Player.h"
+#include "game/profile/Profile.h"
 #include "tests/support/FakePlatform.h"
 
 namespace {
@@ -158,6 +159,38 @@ TEST_F(PlayerTest, MouseLookClampsPitchAndIgnoresInactiveWindow) {
     platform.Look(0, 0);
     p.Update(Vector3(), true, false);  // frozen during the cut-in
     EXPECT_FLOAT_EQ(p.GetYaw(), 10.0f);
+}
+
+// The player's settings reach the player: sensitivity scales both axes,
+// invert flips the pitch, a rebound walk key walks where W no longer does.
+TEST_F(PlayerTest, SettingsScaleLookFlipPitchAndMoveWalkKey) {
+    Profile profile;  // in memory: nothing read or written
+    Profile::SetActive(&profile);
+    struct Restore {
+        ~Restore() { Profile::SetActive(nullptr); }
+    } restore;
+    profile.Change([](Settings& s) { s.mouseSensitivity = 2.0f; });
+    Player p;
+    platform.Look(45, 9);  // 10 and 2 degrees at the default speed
+    p.Update(Vector3(), false, false);
+    EXPECT_FLOAT_EQ(p.GetYaw(), 20.0f);
+    EXPECT_FLOAT_EQ(p.GetPitch(), 4.0f);
+
+    profile.Change([](Settings& s) { s.invertLook = true; });
+    platform.Look(45, 9);
+    p.Update(Vector3(), false, false);
+    EXPECT_FLOAT_EQ(p.GetYaw(), 40.0f) << "invert leaves the turn alone";
+    EXPECT_FLOAT_EQ(p.GetPitch(), 0.0f);
+
+    std::string reason;
+    ASSERT_TRUE(profile.Rebind(InputAction::WalkForward, 'I', reason)) << reason;
+    platform.Hold('W');
+    Frame(p);
+    EXPECT_EQ(Length(p.GetMove()), 0.0f) << "W no longer walks";
+    platform.ReleaseAll();
+    platform.Hold('I');
+    Frame(p);
+    EXPECT_NEAR(Length(p.GetMove()), 0.3f, 1e-6f);
 }
 
 TEST_F(PlayerTest, PulledMovesByThePullAndWidensTheView) {

@@ -25,7 +25,7 @@ TEST(SdlPlatform, VirtualKeysMapToScancodes) {
 }
 
 TEST(SdlPlatform, ScancodesMapBackToTheSameVirtualKeys) {
-    std::vector<int> keys = {FwKey::Space, FwKey::Escape};
+    std::vector<int> keys = {FwKey::Space, FwKey::Escape, FwKey::Tab, FwKey::F11};
     for (int vk = 'A'; vk <= 'Z'; ++vk) keys.push_back(vk);
     for (int vk = '0'; vk <= '9'; ++vk) keys.push_back(vk);
     for (int vk : keys) EXPECT_EQ(FwSdlPlatform::VirtualKeyForScancode(FwSdlPlatform::ScancodeForVirtualKey(vk)), vk) << vk;

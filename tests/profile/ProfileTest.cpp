@@ -92,7 +92,12 @@ TEST(SettingsKeys, RebindingRefusesReservedAndTakenKeys) {
     EXPECT_FALSE(CheckRebind(s, InputAction::Jump, FwKey::Escape, reason));
     EXPECT_NE(reason.find("Escape"), std::string::npos) << reason;
     EXPECT_FALSE(CheckRebind(s, InputAction::Jump, FwKey::LButton, reason));
-    EXPECT_FALSE(CheckRebind(s, InputAction::Jump, 0x7A, reason));  // no name: F11's code on Windows
+    EXPECT_FALSE(CheckRebind(s, InputAction::Jump, 0x7A, reason));  // F11: fullscreen
+    EXPECT_EQ(reason, "F11 is reserved for fullscreen");
+    EXPECT_FALSE(CheckRebind(s, InputAction::Jump, FwKey::Tab, reason));
+    EXPECT_EQ(reason, "Tab is reserved for the options");
+    EXPECT_FALSE(CheckRebind(s, InputAction::Jump, 0x70, reason));  // a code without a name (F1's)
+    EXPECT_EQ(reason, "this key cannot be bound");
     EXPECT_FALSE(CheckRebind(s, InputAction::Jump, FwKey::W, reason));
     EXPECT_EQ(reason, "W is already bound to walkForward");
 

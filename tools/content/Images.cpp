@@ -462,6 +462,135 @@ void EffectImages(TextureFolder& out) {
     out.Save("GameScene/TimeDoor/ClockHands.png", hand);
 }
 
+// ---------------------------------------------------------------- options
+
+// The options screen (game/OptionsScreen): labels, key caps, messages and
+// digits are atlases the screen cuts with source rectangles; the sizes and
+// the order of the cells here are the ones game/OptionsScreen.cpp reads.
+constexpr int kOptLabelW = 300, kOptLabelH = 44;
+constexpr int kOptKeyW = 88, kOptKeyH = 44, kOptKeyColumns = 8;
+constexpr int kOptMessageW = 640, kOptMessageH = 40;
+constexpr int kOptDigitW = 22, kOptDigitH = 32;
+
+void OptionsImages(TextureFolder& out, const ContentFonts& fonts) {
+    // The backing card: dark glass with a gold edge, as the guides.
+    {
+        const int w = 1240, h = 660;
+        Canvas c(w, h);
+        c.FillRoundRect(2, 2, w - 2.0f, h - 2.0f, 22, Hex(0x0c1018, 0.86f));
+        c.StrokeRoundRect(6, 6, w - 6.0f, h - 6.0f, 18, 3.0f, Hex(0xe0b050, 0.95f));
+        c.Line(w * 0.5f, 100, w * 0.5f, h - 110.0f, 2.0f, Hex(0xe0b050, 0.5f));
+        out.Save("Options/Panel.png", c);
+    }
+    {
+        Canvas title(420, 80);
+        TextStyle s = GoldTitle(60);
+        s.tracking = 4;
+        DrawText(title, fonts.serifBold, "OPTIONS", 210, 40, s, 330);
+        Diamond(title, 22, 40, 7);
+        Diamond(title, 398, 40, 7);
+        out.Save("Options/Title.png", title);
+    }
+    // Row labels, one cell a row, in the screen's row order.
+    {
+        const char* labels[] = {"MOUSE SENSITIVITY", "INVERT LOOK",  "MUSIC VOLUME", "EFFECTS VOLUME",
+                                "FULLSCREEN",        "RENDER SCALE", "CONTROLLER LOOK", "WALK FORWARD",
+                                "WALK BACK",         "WALK LEFT",    "WALK RIGHT",   "JUMP",
+                                "STOP PULL",         "BACK TO TITLE"};
+        const int count = static_cast<int>(sizeof(labels) / sizeof(labels[0]));
+        Canvas c(kOptLabelW, kOptLabelH * count);
+        for (int i = 0; i < count; ++i) {
+            TextStyle s = WhiteLabel(26);
+            s.shadowDx = s.shadowDy = 0;
+            s.shadowBlur = 0;
+            s.outline = 2.0f;
+            DrawTextLeft(c, fonts.sansBold, labels[i], 8, kOptLabelH * i + kOptLabelH * 0.5f, s);
+        }
+        out.Save("Options/Labels.png", c);
+    }
+    // Key caps: A..Z, 0..9, SPACE, then the empty cap shown while a key is awaited.
+    {
+        std::vector<std::string> names;
+        for (char k = 'A'; k <= 'Z'; ++k) names.push_back(std::string(1, k));
+        for (char k = '0'; k <= '9'; ++k) names.push_back(std::string(1, k));
+        names.push_back("SPACE");
+        names.push_back("?");
+        const int rows = (static_cast<int>(names.size()) + kOptKeyColumns - 1) / kOptKeyColumns;
+        Canvas c(kOptKeyW * kOptKeyColumns, kOptKeyH * rows);
+        for (size_t i = 0; i < names.size(); ++i) {
+            const float x0 = static_cast<float>(kOptKeyW * static_cast<int>(i % kOptKeyColumns));
+            const float y0 = static_cast<float>(kOptKeyH * static_cast<int>(i / kOptKeyColumns));
+            KeyCap(c, fonts, x0 + 6, y0 + 4, x0 + kOptKeyW - 6, y0 + kOptKeyH - 4, names[i], names[i] == "?");
+        }
+        out.Save("Options/Keys.png", c);
+    }
+    // Messages under the key column, one cell each.
+    {
+        const char* messages[] = {"PRESS THE NEW KEY", "ESCAPE, F11 AND TAB ARE RESERVED",
+                                  "THIS KEY CANNOT BE BOUND", "THAT KEY IS ALREADY USED FOR",
+                                  "SETTINGS COULD NOT BE SAVED"};
+        const int count = static_cast<int>(sizeof(messages) / sizeof(messages[0]));
+        Canvas c(kOptMessageW, kOptMessageH * count);
+        for (int i = 0; i < count; ++i) {
+            TextStyle s = WhiteLabel(24);
+            s.top = kGoldLight;
+            s.bottom = kAccent;
+            s.shadowDx = s.shadowDy = 0;
+            s.shadowBlur = 0;
+            DrawText(c, fonts.sansBold, messages[i], kOptMessageW * 0.5f, kOptMessageH * i + kOptMessageH * 0.5f, s,
+                     kOptMessageW - 16.0f);
+        }
+        out.Save("Options/Messages.png", c);
+    }
+    // Digits 0..9 and the decimal point for the values beside the bars.
+    {
+        Canvas c(kOptDigitW * 11, kOptDigitH);
+        for (int i = 0; i < 11; ++i) {
+            TextStyle s = WhiteLabel(26);
+            s.shadowDx = s.shadowDy = 0;
+            s.shadowBlur = 0;
+            s.outline = 2.0f;
+            const std::string text = i < 10 ? std::to_string(i) : ".";
+            DrawText(c, fonts.sansBold, text, kOptDigitW * i + kOptDigitW * 0.5f, kOptDigitH * 0.5f, s, kOptDigitW);
+        }
+        out.Save("Options/Digits.png", c);
+    }
+    // Steppers, the bar and the switches; white so the hover tint shows.
+    {
+        Canvas minus(44, 44), plus(44, 44);
+        for (Canvas* c : {&minus, &plus}) {
+            c->FillRoundRect(2, 2, 42, 42, 10, Hex(0x0c1018, 0.8f));
+            c->StrokeRoundRect(4, 4, 40, 40, 8, 2.0f, Hex(0xffffff, 0.9f));
+            c->Line(13, 22, 31, 22, 5.0f, kWhite);
+        }
+        plus.Line(22, 13, 22, 31, 5.0f, kWhite);
+        out.Save("Options/Minus.png", minus);
+        out.Save("Options/Plus.png", plus);
+
+        Canvas frame(200, 24), fill(200, 24);
+        frame.FillRoundRect(1, 1, 199, 23, 8, Hex(0x05080c, 0.9f));
+        frame.StrokeRoundRect(2, 2, 198, 22, 7, 2.0f, Hex(0xe0b050, 0.9f));
+        fill.Shade([](float, float y) { return Mix(kGoldLight, kGoldDeep, y / 24.0f); });
+        out.Save("Options/BarFrame.png", frame);
+        out.Save("Options/BarFill.png", fill);
+
+        out.Save("Options/On.png", MenuButton(fonts, 96, 44, "ON"));
+        out.Save("Options/Off.png", MenuButton(fonts, 96, 44, "OFF"));
+        out.Save("Options/Back.png", MenuButton(fonts, 180, 52, "BACK"));
+        out.Save("Options/OptionsButton.png", MenuButton(fonts, 200, 52, "OPTIONS"));
+    }
+    // The heads-up hint in a stage: the Tab key cap and the word.
+    {
+        Canvas c(200, 44);
+        KeyCap(c, fonts, 4, 4, 70, 40, "TAB", false);
+        TextStyle s = WhiteLabel(24);
+        s.shadowDx = s.shadowDy = 0;
+        s.shadowBlur = 0;
+        DrawTextLeft(c, fonts.sansBold, "OPTIONS", 80, 22, s);
+        out.Save("Options/HudHint.png", c);
+    }
+}
+
 }  // namespace
 
 bool WriteSpriteImages(const ContentContext& ctx, const ContentFonts& fonts) {
@@ -476,5 +605,6 @@ bool WriteSpriteImages(const ContentContext& ctx, const ContentFonts& fonts) {
     CutInImages(out, fonts);
     Guides(out, fonts);
     EffectImages(out);
+    OptionsImages(out, fonts);
     return out.Ok();
 }

@@ -15,6 +15,7 @@
 #include "framework/resource/FwDataRoot.h"
 #include "app/SceneFactory.h"
 #include "game/StageFile.h"
+#include "game/OptionsScreen.h"
 #include "game/profile/Profile.h"
 #include "tools/harness/HarnessOptions.h"
 #include "tools/harness/HarnessRecorder.h"
@@ -105,6 +106,7 @@ int RunHarness(HarnessOptions options) {
     device.SetDrawingSuppressed(!DrawsFrame(options, 1));
     FwShaderManager::GetInstance().SetReferenceShading(options.referenceShaders);
     device.SetRenderScale(profile->Current().renderScale);
+    ApplyPlaySettings(profile->Current());
     app.SetFrameObserver([&recorder, &options, &device](uint64_t frame) {
         bool more = recorder.OnFrame(frame);
         device.SetDrawingSuppressed(!DrawsFrame(options, frame + 1));
