@@ -10,6 +10,7 @@ nlohmann::json StageState(nlohmann::json frame) {
     frame.erase("frame");
     frame.erase("events");
     frame.erase("options");
+    frame.erase("settings");  // the rebinding made while paused shows here
     return frame;
 }
 }  // namespace
