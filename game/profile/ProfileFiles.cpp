@@ -1,5 +1,7 @@
 #include "game/profile/ProfileFiles.h"
 
+#include <nlohmann/json.hpp>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -165,4 +167,17 @@ fs::path MoveDamagedFileAside(const fs::path& path, std::string& error) {
     }
     error = "too many damaged copies beside it already";
     return {};
+}
+
+bool ParseJsonObject(std::string_view text, nlohmann::json& out, std::string& error) {
+    out = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
+    if (out.is_discarded()) {
+        error = "not valid JSON";
+        return false;
+    }
+    if (!out.is_object()) {
+        error = "not a JSON object";
+        return false;
+    }
+    return true;
 }

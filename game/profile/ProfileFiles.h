@@ -4,7 +4,9 @@
 #pragma once
 
 #include <filesystem>
+#include <nlohmann/json_fwd.hpp>
 #include <string>
+#include <string_view>
 
 enum class ProfileRead {
     Read,        // text holds the whole file
@@ -36,3 +38,7 @@ std::filesystem::path MoveDamagedFileAside(const std::filesystem::path& path, st
 // written and synced, just before the rename (null: none). A test forks and
 // has the hook _exit() to show what a crash at that moment leaves behind.
 void SetAtomicWriteHookForTests(void (*hook)());
+
+// ParseSettings and ParseProgress: the file's text as a JSON object. False
+// with "not valid JSON" or "not a JSON object" in error otherwise.
+bool ParseJsonObject(std::string_view text, nlohmann::json& out, std::string& error);

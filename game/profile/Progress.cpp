@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "game/profile/ProfileFiles.h"
+
 namespace {
 constexpr uint64_t kFramesPerSecond = 60;
 
@@ -65,15 +67,8 @@ std::string ProgressToText(const Progress& progress) {
 }
 
 bool ParseProgress(std::string_view text, Progress& out, std::string& error) {
-    const nlohmann::json file = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
-    if (file.is_discarded()) {
-        error = "not valid JSON";
-        return false;
-    }
-    if (!file.is_object()) {
-        error = "not a JSON object";
-        return false;
-    }
+    nlohmann::json file;
+    if (!ParseJsonObject(text, file, error)) return false;
     if (auto it = file.find("version"); it != file.end()) {
         if (!it->is_number()) {
             error = "'version' is not a number";

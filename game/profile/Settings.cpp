@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <nlohmann/json.hpp>
 
+#include "game/profile/ProfileFiles.h"
+
 #include "framework/platform/FwKey.h"
 
 namespace {
@@ -153,15 +155,8 @@ std::string SettingsToText(const Settings& s) {
 }
 
 bool ParseSettings(std::string_view text, Settings& out, std::string& error) {
-    const nlohmann::json file = nlohmann::json::parse(text.begin(), text.end(), nullptr, false);
-    if (file.is_discarded()) {
-        error = "not valid JSON";
-        return false;
-    }
-    if (!file.is_object()) {
-        error = "not a JSON object";
-        return false;
-    }
+    nlohmann::json file;
+    if (!ParseJsonObject(text, file, error)) return false;
     auto wrongType = [&error](const std::string& member, const char* expected) {
         error = "'" + member + "' is not " + expected;
         return false;
