@@ -192,4 +192,21 @@ TEST_F(Playthrough, EachClearKeepsItsTimeAndTheTitleThenOffersAll) {
     for (int n = 1; n <= t.Count(); ++n) ASSERT_EQ(t.F(n).at("settings"), defaults) << "frame " << n;
 }
 
+// A recorded play of stage 3 by someone who had not seen the scripted route:
+// it takes other ways through every room (see the file's head), so a change
+// that only the scripted route survives shows here.
+TEST(StageThreeFirstPlay, ARecordedUnscriptedPlayStillClearsIt) {
+    ScratchDir scratch("first-play");
+    Trace t;
+    RunHarnessFile(scratch, GV_SOURCE_DIR, "--stage 3",
+                   std::string(GV_SOURCE_DIR) + "/tests/playthroughs/stage3_first_play.txt", 0, t);
+    ASSERT_GT(t.Count(), 0);
+    const int clear = t.FirstEvent("scene:clear:3");
+    ASSERT_GT(clear, 0) << "stage 3 was not cleared";
+    for (int n = 1; n < clear; ++n) ASSERT_FALSE(t.F(n).at("player").at("failed").get<bool>()) << "frame " << n;
+    // The way it went: box 2 carried over the chasm, box 3 through the fence.
+    EXPECT_GT(t.F(clear - 1).at("boxes").at(2).at(2).get<double>(), 102.0);
+    EXPECT_GT(t.F(clear - 1).at("boxes").at(3).at(2).get<double>(), 226.0);
+}
+
 }  // namespace
