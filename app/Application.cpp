@@ -1,5 +1,7 @@
 #include "app/Application.h"
 
+#include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "scene/SceneManager.h"
@@ -10,6 +12,7 @@
 #include "framework/platform/FwPlatform.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
+#include "game/profile/Profile.h"
 
 namespace {
 constexpr const char* kWindowCaption = "Gilded Vault";
@@ -25,6 +28,21 @@ void Application::SetFirstScene(FirstSceneMaker maker) { firstScene_ = std::move
 void Application::SetFrameObserver(FrameObserver observer) { observer_ = std::move(observer); }
 
 void Application::SetInputRecorder(FwInputRecorder* recorder) { recorder_ = recorder; }
+
+void Application::SetRenderScaleMode(RenderScaleMode mode) { scaleMode_ = mode; }
+
+std::optional<float> Application::AutomaticScale() const {
+    if (!scaler_) return std::nullopt;
+    return scaler_->Scale();
+}
+
+bool Application::ScaleIsAutomatic() const {
+    switch (scaleMode_) {
+    case RenderScaleMode::Auto: return true;
+    case RenderScaleMode::FollowSettings: return Profile::Active().Current().renderScaleAuto;
+    default: return false;
+    }
+}
 
 uint32_t Application::PacingSleepMs(uint32_t frameStartMs, uint32_t nowMs, int targetFps) {
     if (targetFps <= 0) return 0;
@@ -90,10 +108,37 @@ bool Application::Run() {
 }
 
 void Application::RunFrame() {
+    FwDirect3D& device = FwDirect3D::GetInstance();
+    const bool automatic = ScaleIsAutomatic();
+    if (automatic && !scaler_) {
+        scaler_.emplace(AdaptiveRenderScale::kMaxScale);
+        device.SetRenderScale(scaler_->Scale());
+    } else if (!automatic && scaler_) {
+        // AUTO switched off in the options: the fixed scale of the settings again.
+        scaler_.reset();
+        device.SetRenderScale(Profile::Active().Current().renderScale);
+    }
+    using Clock = std::chrono::steady_clock;
+    const Clock::time_point start = Clock::now();
+
     FwAudioManager::GetInstance().Update();
     SceneManager::GetInstance().Update();
+    if (scaler_) {
+        // The frame's drawing time: the commands are only queued until the
+        // device has finished them. Timed before the present, which may wait
+        // for the display's refresh.
+        device.Finish();
+        const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+        const float before = scaler_->Scale();
+        const float scale = scaler_->OnFrame(ms);
+        if (scale != before) {
+            device.SetRenderScale(scale);
+            if (logScaleChanges_)
+                std::fprintf(stderr, "render scale %.1f\n", static_cast<double>(scale));
+        }
+    }
     // Presents through the platform (window swap, or nothing when headless).
-    FwDirect3D::GetInstance().Present();
+    device.Present();
 }
 
 void Application::Shutdown() {

@@ -6,9 +6,19 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+
+#include "app/AdaptiveRenderScale.h"
 
 class BaseScene;
 class FwInputRecorder;
+
+// Who chooses the render scale while the loop runs.
+enum class RenderScaleMode {
+    Fixed,           // whatever the device was given (the harness, unless asked)
+    FollowSettings,  // the game: automatic while the player's settings say AUTO
+    Auto,            // automatic throughout (harness and benchmark, when asked)
+};
 
 class Application {
 public:
@@ -35,6 +45,14 @@ public:
     // that writes every frame's input (null = none). Run starts and finishes
     // it; the caller owns it.
     void SetInputRecorder(FwInputRecorder* recorder);
+    // Program entry, before Run (default Fixed). While the scale is
+    // automatic, every frame waits for its drawing to finish and is timed.
+    void SetRenderScaleMode(RenderScaleMode mode);
+    // Benchmarks and logs: the automatic scale in use, if it is on.
+    std::optional<float> AutomaticScale() const;
+    // Program entry, before Run: print a line on standard error each time the
+    // automatic scale changes (--verbose).
+    void SetLogScaleChanges(bool log) { logScaleChanges_ = log; }
 
     // Frame loop pacing: how long to sleep after a frame that started at
     // frameStartMs when the clock now reads nowMs. Unsigned 32-bit arithmetic
@@ -46,6 +64,8 @@ private:
     Application() = default;
     // Run, each pass: one frame's work after the message pump.
     void RunFrame();
+    // RunFrame: is the scale automatic in this frame?
+    bool ScaleIsAutomatic() const;
     // Run, after the loop (and after a failed start-up): everything that
     // start-up created, in reverse dependency order.
     void Shutdown();
@@ -54,4 +74,7 @@ private:
     FirstSceneMaker firstScene_;
     FrameObserver observer_;
     FwInputRecorder* recorder_ = nullptr;
+    RenderScaleMode scaleMode_ = RenderScaleMode::Fixed;
+    std::optional<AdaptiveRenderScale> scaler_;  // set while the scale is automatic
+    bool logScaleChanges_ = false;
 };

@@ -42,6 +42,8 @@ constexpr const char* kUsage =
     "                 for this run only, like --render-scale: the settings file is not changed\n"
     "  --render-scale F  draw the 3D scene at F times the resolution (0.25 to 1) and scale it\n"
     "                 up, for weak machines; text and pictures stay sharp (default 1)\n"
+    "  --render-scale auto  let the game lower the 3D scene's resolution (down to 0.5) while\n"
+    "                 frames take too long to draw, and raise it again when they do not\n"
     "  --profile DIR  keep the settings and progress in DIR (settings.json, progress.json)\n"
     "                 instead of ~/.config/gilded-vault and ~/.local/share/gilded-vault\n"
     "                 (or $XDG_CONFIG_HOME and $XDG_DATA_HOME)\n"
@@ -63,6 +65,7 @@ constexpr const char* kUsage =
 struct GameOptions {
     bool fullscreen = false;
     std::optional<float> renderScale;  // given: wins over the settings file for this run
+    bool renderScaleAuto = false;      // --render-scale auto
     std::string dataDir;
     std::string profileDir;
     std::string recordFile;
@@ -84,14 +87,19 @@ bool ParseGameOptions(const std::vector<std::string>& args, GameOptions& options
             options.fullscreen = true;
         } else if (name == "--verbose") {
             options.verbose = true;
+        } else if (name == "--render-scale" && i + 1 < args.size() && args[i + 1] == "auto") {
+            options.renderScaleAuto = true;
+            options.renderScale.reset();
+            ++i;
         } else if (name == "--render-scale") {
             char* end = nullptr;
             const float scale = i + 1 < args.size() ? std::strtof(args[i + 1].c_str(), &end) : 0.0f;
             if (!end || end == args[i + 1].c_str() || *end != '\0' || !(scale >= kMinRenderScale && scale <= 1.0f)) {
-                error = "--render-scale expects a number from 0.25 to 1";
+                error = "--render-scale expects a number from 0.25 to 1, or auto";
                 return false;
             }
             options.renderScale = scale;
+            options.renderScaleAuto = false;
             ++i;
         } else if (name == "--data") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
@@ -170,6 +178,8 @@ int main(int argc, char** argv) {
     SettingsOverrides overrides;
     if (options.fullscreen) overrides.fullscreen = true;
     overrides.renderScale = options.renderScale;
+    if (options.renderScaleAuto) overrides.renderScaleAuto = true;
+    else if (options.renderScale) overrides.renderScaleAuto = false;
     profile->OverrideForThisRun(overrides);
     Profile::SetActive(profile.get());
 
@@ -190,7 +200,10 @@ int main(int argc, char** argv) {
     platform.SetFullscreen(profile->Current().fullscreen);
     platform.SetVerbose(options.verbose);
     FwSetPlatform(&platform);
+    // With AUTO the frame loop sets the scale from the first frame on.
     FwDirect3D::GetInstance().SetRenderScale(profile->Current().renderScale);
+    Application::GetInstance().SetRenderScaleMode(RenderScaleMode::FollowSettings);
+    Application::GetInstance().SetLogScaleChanges(options.verbose);
     ApplyPlaySettings(profile->Current());
     // F11 and Alt+Enter are the player's choice too: kept for the next start.
     platform.SetFullscreenKeyHandler(

@@ -42,6 +42,8 @@ constexpr float kCursorHalf = 16.0f;
 const Vector4 kWhite{1.0f, 1.0f, 1.0f, 1.0f};
 const Vector4 kHover{0.4f, 1.0f, 1.0f, 1.0f};  // the menus' cyan
 constexpr float kSoundVolume = 0.5f;
+// The render scale's bar ends one notch past 1.00 at AUTO.
+constexpr float kRenderScaleAutoNotch = kRenderScaleRange.max + 0.05f;
 
 // A slider's range, the step of its - and + buttons, and how it is shown.
 struct Slider {
@@ -53,7 +55,7 @@ Slider SliderOf(int item) {
     case OptionsScreen::kMouseSensitivity: return {kMouseSensitivityRange.min, kMouseSensitivityRange.max, 0.25f, 2};
     case OptionsScreen::kMusicVolume:
     case OptionsScreen::kEffectsVolume: return {kVolumeRange.min, kVolumeRange.max, 10.0f, 0};
-    case OptionsScreen::kRenderScale: return {kRenderScaleRange.min, kRenderScaleRange.max, 0.05f, 2};
+    case OptionsScreen::kRenderScale: return {kRenderScaleRange.min, kRenderScaleAutoNotch, 0.05f, 2};
     default: return {kControllerLookSpeedRange.min, kControllerLookSpeedRange.max, 0.25f, 2};
     }
 }
@@ -65,7 +67,7 @@ float SliderValue(const Settings& s, int item) {
     case OptionsScreen::kMouseSensitivity: return s.mouseSensitivity;
     case OptionsScreen::kMusicVolume: return static_cast<float>(s.musicVolume);
     case OptionsScreen::kEffectsVolume: return static_cast<float>(s.effectsVolume);
-    case OptionsScreen::kRenderScale: return s.renderScale;
+    case OptionsScreen::kRenderScale: return s.renderScaleAuto ? kRenderScaleAutoNotch : s.renderScale;
     default: return s.controllerLookSpeed;
     }
 }
@@ -74,7 +76,11 @@ void SetSliderValue(Settings& s, int item, float value) {
     case OptionsScreen::kMouseSensitivity: s.mouseSensitivity = value; break;
     case OptionsScreen::kMusicVolume: s.musicVolume = static_cast<int>(std::lround(value)); break;
     case OptionsScreen::kEffectsVolume: s.effectsVolume = static_cast<int>(std::lround(value)); break;
-    case OptionsScreen::kRenderScale: s.renderScale = value; break;
+    case OptionsScreen::kRenderScale:
+        // Past 1.00 (half a notch or more) is AUTO, which starts from full scale.
+        s.renderScaleAuto = value > kRenderScaleRange.max + 0.025f;
+        s.renderScale = std::min(value, kRenderScaleRange.max);
+        break;
     default: s.controllerLookSpeed = value; break;
     }
 }
@@ -153,6 +159,7 @@ OptionsScreen::OptionsScreen() {
     keys_ = resources.GetTexture("Options/Keys.png");
     messages_ = resources.GetTexture("Options/Messages.png");
     digits_ = resources.GetTexture("Options/Digits.png");
+    auto_ = resources.GetTexture("Options/Auto.png");
     minus_ = resources.GetTexture("Options/Minus.png");
     plus_ = resources.GetTexture("Options/Plus.png");
     barFrame_ = resources.GetTexture("Options/BarFrame.png");
@@ -325,7 +332,9 @@ void OptionsScreen::Change(const std::function<void(Settings&)>& mutator) {
     ApplyPlaySettings(now);
     FwPlatform& platform = FwGetPlatform();
     if (now.fullscreen != before.fullscreen) platform.SetFullscreen(now.fullscreen);
-    if (now.renderScale != before.renderScale) FwDirect3D::GetInstance().SetRenderScale(now.renderScale);
+    // With AUTO the frame loop chooses the scale.
+    if (now.renderScale != before.renderScale && !now.renderScaleAuto)
+        FwDirect3D::GetInstance().SetRenderScale(now.renderScale);
 }
 
 void OptionsScreen::ShowMessage(Notice notice, const std::string& words) {
@@ -418,7 +427,10 @@ void OptionsScreen::DrawRow(int item) const {
             shaders.DrawTex(barFill_, 0.0f, 0.0f, fillWidth, kBarHeight - 10.0f, &fillSrc, &kWhite,
                             Vector2{0.0f, 0.5f});
         }
-        DrawNumber(value, slider.decimals, kBarX, y);
+        if (item == kRenderScale && s.renderScaleAuto)
+            DrawCell(auto_, kBarX, y, kDigitW * 5 * 0.75f, kDigitH * 0.75f, FwRect{0.0f, 0.0f, kDigitW * 5, kDigitH});
+        else
+            DrawNumber(value, slider.decimals, kBarX, y);
     }
 }
 

@@ -142,6 +142,7 @@ private:
     FwTexture* plus_ = nullptr;
     FwTexture* barFrame_ = nullptr;
     FwTexture* barFill_ = nullptr;
+    FwTexture* auto_ = nullptr;
     FwTexture* on_ = nullptr;
     FwTexture* off_ = nullptr;
     FwTexture* back_ = nullptr;

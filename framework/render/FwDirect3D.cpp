@@ -136,6 +136,7 @@ struct FwDirect3D::Impl {
     std::shared_ptr<FwTexture> sceneDepth;
     bool scenePhase = false;  // no sprite pass yet this frame: back-buffer draws go to sceneColor
     bool sceneDrawn = false;  // sceneColor holds something of this frame
+    bool scalePending = false;  // renderScale changed since the targets were made
     FwTexture* targetColor = nullptr;  // the targets as the caller named them
     FwTexture* targetDepth = nullptr;
     int width = 0;
@@ -184,6 +185,28 @@ struct FwDirect3D::Impl {
         glVertexArrayElementBuffer(vao, indexBuffer);
     }
     bool Scaled() const { return sceneColor != nullptr; }
+    // Makes the scene targets match renderScale: none at 1, else colour and
+    // depth of that fraction of the back buffer (kept when the size is the
+    // same). Called at Init and between frames, never during a scene pass.
+    bool ApplySceneScale() {
+        scalePending = false;
+        if (renderScale >= 1.0f) {
+            sceneColor.reset();
+            sceneDepth.reset();
+            return true;
+        }
+        const int sceneWidth = std::max(1, static_cast<int>(std::lround(width * renderScale)));
+        const int sceneHeight = std::max(1, static_cast<int>(std::lround(height * renderScale)));
+        if (sceneColor && sceneColor->Width() == sceneWidth && sceneColor->Height() == sceneHeight) return true;
+        auto color = std::make_shared<FwTexture>();
+        auto depthTarget = std::make_shared<FwTexture>();
+        if (!color->CreateTarget(sceneWidth, sceneHeight, FwTextureFormat::RGBA8) ||
+            !depthTarget->CreateTarget(sceneWidth, sceneHeight, FwTextureFormat::Depth32F))
+            return false;
+        sceneColor = std::move(color);
+        sceneDepth = std::move(depthTarget);
+        return true;
+    }
     // A target as the GL calls must see it: during the scaled 3D pass the
     // back buffer and Z buffer stand for the scene targets.
     FwTexture* Physical(FwTexture* texture) const {
@@ -301,16 +324,8 @@ bool FwDirect3D::Init(int width, int height, bool debugDevice, std::string& erro
     if (!d.backBuffer->CreateTarget(width, height, FwTextureFormat::RGBA8)) return fail("バックバッファ作成失敗");
     d.zBuffer = std::make_shared<FwTexture>();
     if (!d.zBuffer->CreateTarget(width, height, FwTextureFormat::Depth32F)) return fail("Zバッファ作成失敗");
-    if (d.renderScale < 1.0f) {
-        const int sceneWidth = std::max(1, static_cast<int>(std::lround(width * d.renderScale)));
-        const int sceneHeight = std::max(1, static_cast<int>(std::lround(height * d.renderScale)));
-        d.sceneColor = std::make_shared<FwTexture>();
-        d.sceneDepth = std::make_shared<FwTexture>();
-        if (!d.sceneColor->CreateTarget(sceneWidth, sceneHeight, FwTextureFormat::RGBA8) ||
-            !d.sceneDepth->CreateTarget(sceneWidth, sceneHeight, FwTextureFormat::Depth32F))
-            return fail("バックバッファ作成失敗");
-        d.scenePhase = true;
-    }
+    if (!d.ApplySceneScale()) return fail("バックバッファ作成失敗");
+    d.scenePhase = d.Scaled();
     glCreateFramebuffers(1, &d.targetFbo);
     d.ready = true;  // the public calls below need it; a failure resets it
     SetRenderTargets(d.backBuffer.get(), d.zBuffer.get());
@@ -373,7 +388,12 @@ void FwDirect3D::Release() {
     impl_->renderScale = renderScale;
 }
 
-void FwDirect3D::SetRenderScale(float scale) { impl_->renderScale = std::clamp(scale, 0.25f, 1.0f); }
+void FwDirect3D::SetRenderScale(float scale) {
+    const float clamped = std::clamp(scale, 0.25f, 1.0f);
+    if (clamped == impl_->renderScale) return;
+    impl_->renderScale = clamped;
+    impl_->scalePending = impl_->ready;
+}
 float FwDirect3D::RenderScale() const { return impl_->renderScale; }
 
 void FwDirect3D::BeginOverlay() {
@@ -411,6 +431,12 @@ void FwDirect3D::Present() {
         if (d.rasterizer && d.rasterizer->scissor) glEnable(GL_SCISSOR_TEST);
     }
     if (FwHasPlatform()) FwGetPlatform().Present();
+    // A new scale takes effect with the next frame. Should its targets fail
+    // (out of memory), the frame goes on at full resolution.
+    if (d.ready && d.scalePending && !d.ApplySceneScale()) {
+        d.sceneColor.reset();
+        d.sceneDepth.reset();
+    }
     if (d.ready) d.BeginScenePhase();
 }
 

@@ -92,8 +92,10 @@ public:
     void SetDrawingSuppressed(bool suppressed);
     bool IsDrawingSuppressed() const;
 
-    // The game and the harness (--render-scale), before Init; kept across
-    // Init and Release; clamped to 0.25..1. Below 1 each frame's 3D pass goes
+    // The game and the harness (--render-scale), before Init or between
+    // frames (the options screen, the automatic scale); kept across Init and
+    // Release; clamped to 0.25..1. A change made after Init takes effect from
+    // the next frame on (Present remakes the targets). Below 1 each frame's 3D pass goes
     // to a colour and depth target of that fraction of the back buffer's
     // size: whatever a scene draws into the back buffer before its first
     // sprite pass (clears included) lands there, and is scaled up into the

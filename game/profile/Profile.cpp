@@ -122,6 +122,7 @@ void Profile::OverrideForThisRun(const SettingsOverrides& overrides) {
     current_ = stored_;
     if (overrides_.fullscreen) current_.fullscreen = *overrides_.fullscreen;
     if (overrides_.renderScale) current_.renderScale = *overrides_.renderScale;
+    if (overrides_.renderScaleAuto) current_.renderScaleAuto = *overrides_.renderScaleAuto;
     current_ = ClampSettings(current_);
 }
 
@@ -144,6 +145,12 @@ bool Profile::Change(const std::function<void(Settings&)>& mutator) {
             toStore.renderScale = stored_.renderScale;
         else
             overrides_.renderScale.reset();
+    }
+    if (overrides_.renderScaleAuto) {
+        if (changed.renderScaleAuto == current_.renderScaleAuto)
+            toStore.renderScaleAuto = stored_.renderScaleAuto;
+        else
+            overrides_.renderScaleAuto.reset();
     }
     current_ = changed;
     if (toStore == stored_) return true;

@@ -34,6 +34,7 @@
 struct SettingsOverrides {
     std::optional<bool> fullscreen;  // --fullscreen
     std::optional<float> renderScale;  // --render-scale F
+    std::optional<bool> renderScaleAuto;  // --render-scale auto (true) or F (false)
 };
 
 class Profile {

@@ -148,6 +148,7 @@ std::string SettingsToText(const Settings& s) {
         {"effectsVolume", s.effectsVolume},
         {"fullscreen", s.fullscreen},
         {"renderScale", ShortestDecimal(s.renderScale)},
+        {"renderScaleAuto", s.renderScaleAuto},
         {"controllerLookSpeed", ShortestDecimal(s.controllerLookSpeed)},
         {"keys", keys},
     };
@@ -198,7 +199,8 @@ bool ParseSettings(std::string_view text, Settings& out, std::string& error) {
     s.musicVolume = ClampPercent(musicVolume);
     s.effectsVolume = ClampPercent(effectsVolume);
 
-    for (auto [name, member] : {std::pair{"invertLook", &s.invertLook}, std::pair{"fullscreen", &s.fullscreen}}) {
+    for (auto [name, member] : {std::pair{"invertLook", &s.invertLook}, std::pair{"fullscreen", &s.fullscreen},
+                                std::pair{"renderScaleAuto", &s.renderScaleAuto}}) {
         auto it = file.find(name);
         if (it == file.end()) continue;
         if (!it->is_boolean()) return wrongType(name, "true or false");

@@ -40,6 +40,9 @@ struct Settings {
     int effectsVolume = 100;  // percent, 0..100
     bool fullscreen = false;
     float renderScale = kRenderScaleRange.byDefault;
+    // The render scale chosen by the game each frame (AdaptiveRenderScale)
+    // instead of renderScale; AUTO in the options, --render-scale auto.
+    bool renderScaleAuto = false;
     float controllerLookSpeed = kControllerLookSpeedRange.byDefault;
     // Key code (FwKey) per InputAction, in the enum's order.
     std::array<int, kInputActionCount> keys = DefaultKeys();

@@ -36,6 +36,13 @@ TEST_F(HarnessRun, ProfileFolderIsTheOnlyPlaceSettingsComeFrom) {
     ASSERT_FALSE(fromProfile.empty());
     EXPECT_TRUE(fromProfile == ReadPng("half.png", w, h));
     EXPECT_FALSE(fromProfile == ReadPng("default.png", w, h));  // the run without --profile read nothing
+
+    // A profile whose render scale is automatic draws at full scale here, so
+    // runs stay reproducible; only --render-scale auto would measure frames.
+    fs::create_directories(File("auto"));
+    std::ofstream(File("auto/settings.json")) << "{\"version\": 1, \"renderScale\": 0.5, \"renderScaleAuto\": true}";
+    ASSERT_EQ(Run(run + Quote(File("auto.png")) + " --profile " + Quote(File("auto"))), 0) << stderr_;
+    EXPECT_TRUE(ReadPng("auto.png", w, h) == ReadPng("default.png", w, h));
 }
 
 // With stages 1 and 2 cleared the title offers 1 to 3 as buttons (one row,

@@ -52,6 +52,9 @@ TEST(HarnessOptionsRenderScale, AcceptsAQuarterToOne) {
     EXPECT_FLOAT_EQ(options.renderScale, 0.5f);
     ASSERT_TRUE(ParseHarnessOptions({"--frames", "3"}, options, error)) << error;
     EXPECT_FLOAT_EQ(options.renderScale, 1.0f);
+    EXPECT_FALSE(options.renderScaleAuto);
+    ASSERT_TRUE(ParseHarnessOptions({"--frames", "3", "--render-scale", "auto"}, options, error)) << error;
+    EXPECT_TRUE(options.renderScaleAuto && options.renderScaleGiven);
     for (const char* bad : {"0.2", "1.5", "half", "", "0.5x", "nan"}) {
         EXPECT_FALSE(ParseHarnessOptions({"--frames", "3", "--render-scale", bad}, options, error)) << bad;
         EXPECT_NE(error.find("--render-scale"), std::string::npos) << error;

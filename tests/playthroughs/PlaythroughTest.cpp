@@ -185,7 +185,7 @@ TEST_F(Playthrough, EachClearKeepsItsTimeAndTheTitleThenOffersAll) {
     // The settings in use are in every frame: the defaults, since the
     // profile folder had no settings file.
     const json defaults = {{"mouseSensitivity", 1.0}, {"invertLook", false},  {"musicVolume", 100},
-                           {"effectsVolume", 100},    {"fullscreen", false},  {"renderScale", 1.0},
+                           {"effectsVolume", 100},    {"fullscreen", false},  {"renderScale", 1.0}, {"renderScaleAuto", false},
                            {"controllerLookSpeed", 1.0},
                            {"keys", {{"walkForward", "W"}, {"walkBack", "S"}, {"walkLeft", "A"}, {"walkRight", "D"},
                                      {"jump", "SPACE"}, {"stopPull", "R"}, {"backToTitle", "P"}}}};

@@ -66,6 +66,7 @@ TEST(SettingsText, ClampsFillsDefaultsAndIgnoresUnknownMembers) {
     Settings odd;
     odd.mouseSensitivity = std::nanf("");
     odd.renderScale = 0.3f;
+    odd.renderScaleAuto = true;
     odd.keys[static_cast<size_t>(InputAction::StopPull)] = '7';
     odd = ClampSettings(odd);
     EXPECT_FLOAT_EQ(odd.mouseSensitivity, 1.0f);
@@ -76,7 +77,8 @@ TEST(SettingsText, ClampsFillsDefaultsAndIgnoresUnknownMembers) {
 TEST(SettingsText, RefusesDamagedTextAndOtherVersions) {
     for (const char* text : {"", "{", "[1]", "42", "{\"version\": 2}", "{\"version\": \"1\"}",
                              "{\"musicVolume\": \"loud\"}", "{\"fullscreen\": 1}", "{\"keys\": [\"W\"]}",
-                             "{\"keys\": {\"jump\": 32}}", "{\"renderScale\": null}"}) {
+                             "{\"keys\": {\"jump\": 32}}", "{\"renderScale\": null}",
+                             "{\"renderScaleAuto\": \"yes\"}"}) {
         Settings settings;
         std::string error;
         EXPECT_FALSE(ParseSettings(text, settings, error)) << text;
@@ -147,7 +149,8 @@ TEST_F(ProfileFolder, DamagedFilesAreKeptAsBadAndNeverOverwritten) {
 
 TEST_F(ProfileFolder, WrittenOnlyOnChangeAndOverridesStayOutOfIt) {
     auto profile = Profile::InFolder(dir_ / "new");
-    profile->OverrideForThisRun({.fullscreen = true, .renderScale = 0.5f});
+    profile->OverrideForThisRun({.fullscreen = true, .renderScale = 0.5f, .renderScaleAuto = true});
+    EXPECT_TRUE(profile->Current().renderScaleAuto);
     EXPECT_TRUE(profile->Current().fullscreen);
     EXPECT_FLOAT_EQ(profile->Current().renderScale, 0.5f);
     EXPECT_TRUE(profile->Change([](Settings& s) { s.mouseSensitivity = 1.0f; }));  // no change
@@ -166,6 +169,7 @@ TEST_F(ProfileFolder, WrittenOnlyOnChangeAndOverridesStayOutOfIt) {
     EXPECT_EQ(reread.Current().Key(InputAction::Jump), 'J');
     EXPECT_FALSE(reread.Current().fullscreen);  // the override was never written
     EXPECT_FLOAT_EQ(reread.Current().renderScale, 1.0f);
+    EXPECT_FALSE(reread.Current().renderScaleAuto);
     EXPECT_TRUE(profile->Current().fullscreen);  // and still holds for this run
 
     // Changing an overridden setting ends its override: the choice is saved.

@@ -3,6 +3,7 @@
 // scaled up when the sprite pass begins (or at Present); sprites and other
 // targets keep their full resolution.
 #include <memory>
+#include <set>
 
 #include "GpuFixture.h"
 #include "framework/model/FwModel.h"
@@ -115,4 +116,35 @@ TEST_F(RenderScale, OwnTargetsAreFullSizeAndAFrameThatDrewNoSceneKeepsTheLastIma
     std::vector<uint8_t> px = EndFrame();
     ExpectPixel(Pixel(px, 2, 2), {0, 255, 0, 255}, 0, "the target, laid over");
     ExpectPixel(Pixel(px, kWidth - 2, kHeight - 2), {255, 0, 0, 255}, 0, "the previous frame stays");
+}
+
+// The options screen and the automatic scale change it while the game runs:
+// the frame under way keeps its targets, the next one draws at the new size.
+TEST_F(RenderScale, AChangeBetweenFramesTakesEffectAtTheNextFrame) {
+    FwDirect3D& device = FwDirect3D::GetInstance();
+    FwShaderManager& shaders = FwShaderManager::GetInstance();
+    FwModel square = WhiteSquareModel();
+    // Colours along the middle row: sharp edges give white and blue only, a
+    // scaled-up pass blends them at the square's edges.
+    auto drawAndCountColours = [&] {
+        ClearFrame(0, 0, 1, 1);
+        shaders.SetModelShader();
+        shaders.SetWorldMatrix(MatrixTranslation(0, 0, 5));
+        shaders.DrawModel(&square);
+        std::vector<uint8_t> px = EndFrame();
+        std::set<uint32_t> colours;
+        for (int x = 0; x < kWidth; ++x) {
+            const auto p = Pixel(px, x, kHeight / 2);
+            colours.insert(uint32_t(p.r) << 16 | uint32_t(p.g) << 8 | uint32_t(p.b));
+        }
+        return colours.size();
+    };
+    device.SetRenderScale(1.0f);
+    EXPECT_GT(drawAndCountColours(), 2u) << "the frame under way keeps its half-size targets";
+    EXPECT_EQ(drawAndCountColours(), 2u) << "the next frame is drawn at full resolution";
+    device.SetRenderScale(0.25f);
+    EXPECT_EQ(drawAndCountColours(), 2u) << "the frame under way stays at full resolution";
+    EXPECT_GT(drawAndCountColours(), 2u) << "the next frame is drawn at a quarter and scaled up";
+    device.SetRenderScale(kScale);
+    EndFrame();
 }

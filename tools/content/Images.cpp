@@ -554,6 +554,14 @@ void OptionsImages(TextureFolder& out, const ContentFonts& fonts) {
             DrawText(c, fonts.sansBold, text, kOptDigitW * i + kOptDigitW * 0.5f, kOptDigitH * 0.5f, s, kOptDigitW);
         }
         out.Save("Options/Digits.png", c);
+        // The render scale's last notch: the game chooses it.
+        Canvas word(kOptDigitW * 5, kOptDigitH);
+        TextStyle s = WhiteLabel(26);
+        s.shadowDx = s.shadowDy = 0;
+        s.shadowBlur = 0;
+        s.outline = 2.0f;
+        DrawText(word, fonts.sansBold, "AUTO", kOptDigitW * 2.5f, kOptDigitH * 0.5f, s, kOptDigitW * 5);
+        out.Save("Options/Auto.png", word);
     }
     // Steppers, the bar and the switches; white so the hover tint shows.
     {

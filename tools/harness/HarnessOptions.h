@@ -24,6 +24,7 @@ struct HarnessOptions {
     bool referenceShaders = false;  // the general model shader, no pixel-neutral shortcuts
     float renderScale = 1.0f;       // resolution of the 3D pass relative to the window
     bool renderScaleGiven = false;  // --render-scale given: it wins over the profile's settings
+    bool renderScaleAuto = false;   // --render-scale auto: measured frames choose the scale
     std::string dataDir;  // --data: the content folder; empty: look for it (FwDataRoot::Locate)
     std::string profileDir;  // --profile: settings and progress files; empty: defaults, no files
     bool help = false;
@@ -57,7 +58,9 @@ inline const char* HarnessUsage() {
            "  --reference-shaders  draw models with the general shader and without the shortcuts that\n"
            "                     leave pixels unchanged (for comparing images)\n"
            "  --render-scale F   draw the 3D scene at F times the resolution (0.25 to 1) and scale it up;\n"
-           "                     sprites stay sharp (default 1)\n"
+           "                     sprites stay sharp (default 1). auto: the frames' measured drawing time\n"
+           "                     chooses it (0.5 to 1), so the run is no longer reproducible; without\n"
+           "                     it a profile's automatic scale draws at 1\n"
            "  --data DIR         the content folder (the one holding Model/, Texture/, Sound/, CoordinateFile/)\n"
            "  --profile DIR      read and write the player's settings and progress in DIR (settings.json,\n"
            "                     progress.json); without it the run uses the defaults and writes no such file\n"
@@ -140,9 +143,14 @@ inline bool ParseHarnessOptions(const std::vector<std::string>& args, HarnessOpt
             HarnessShot shot;
             if (!harness_detail::ParseShot(value, shot, error)) return false;
             options.shots.push_back(shot);
+        } else if (name == "--render-scale" && value == "auto") {
+            options.renderScale = 1.0f;
+            options.renderScaleAuto = true;
+            options.renderScaleGiven = true;
         } else if (name == "--render-scale") {
+            options.renderScaleAuto = false;
             if (!harness_detail::ParseScale(value, options.renderScale)) {
-                error = "--render-scale expects a number from 0.25 to 1, got '" + value + "'";
+                error = "--render-scale expects a number from 0.25 to 1 or auto, got '" + value + "'";
                 return false;
             }
             options.renderScaleGiven = true;

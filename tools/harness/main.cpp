@@ -89,7 +89,10 @@ int RunHarness(HarnessOptions options) {
     std::unique_ptr<Profile> profile =
         options.profileDir.empty() ? std::make_unique<Profile>() : Profile::InFolder(options.profileDir);
     SettingsOverrides overrides;
-    if (options.renderScaleGiven) overrides.renderScale = options.renderScale;
+    if (options.renderScaleGiven) {
+        overrides.renderScale = options.renderScale;
+        overrides.renderScaleAuto = options.renderScaleAuto;
+    }
     profile->OverrideForThisRun(overrides);
     Profile::SetActive(profile.get());
 
@@ -105,7 +108,12 @@ int RunHarness(HarnessOptions options) {
     FwDirect3D& device = FwDirect3D::GetInstance();
     device.SetDrawingSuppressed(!DrawsFrame(options, 1));
     FwShaderManager::GetInstance().SetReferenceShading(options.referenceShaders);
-    device.SetRenderScale(profile->Current().renderScale);
+    // Runs stay reproducible: a profile's AUTO draws at full scale here; only
+    // --render-scale auto lets measured frame times choose the scale.
+    device.SetRenderScale(profile->Current().renderScaleAuto && !options.renderScaleAuto
+                              ? 1.0f
+                              : profile->Current().renderScale);
+    app.SetRenderScaleMode(options.renderScaleAuto ? RenderScaleMode::Auto : RenderScaleMode::Fixed);
     ApplyPlaySettings(profile->Current());
     app.SetFrameObserver([&recorder, &options, &device](uint64_t frame) {
         bool more = recorder.OnFrame(frame);
