@@ -19,6 +19,9 @@ const Vector3 kUp{0.0f, 1.0f, 0.0f};
 
 BaseScene::BaseScene() {
     FwResourceFactory& resources = FwResourceFactory::GetInstance();
+    // First, so that every request of the derived scene's construction
+    // carries this scene's mark.
+    resourceMark_ = resources.BeginSceneBuild();
     bgm_ = resources.GetSound("BGM.wav", 0.05f, false);
     bgm_->MarkAsMusic();
     fadeTexture_ = resources.GetTexture("FadeBlack.png");
