@@ -48,7 +48,6 @@ protected:
     void DrawFade();
 
     std::shared_ptr<FwSoundInstance> bgm_;  // "BGM.wav", volume 0.05, not started here
-    FwTexture* fadeTexture_ = nullptr;      // "FadeBlack.png"
     float fadeAlpha_ = 1.0f;
     float fadeStep_ = 0.05f;
     bool black_ = true;
