@@ -73,6 +73,7 @@ size_t FwResourceFactory::ReleaseUnused(uint64_t liveMark) {
     // (FwTexture::LoadShared), which go with the last model using them.
     sweep(models_);
     sweep(textures_);
+    sweep(sounds_);
     return freed;
 }
 
@@ -82,9 +83,10 @@ std::shared_ptr<FwSoundInstance> FwResourceFactory::GetSound(std::string name, f
     if (it == sounds_.end()) {
         auto effect = std::make_shared<FwSoundEffect>();
         effect->Load(key);  // a failed effect is cached too: no retry
-        it = sounds_.emplace(key, std::move(effect)).first;
+        it = sounds_.emplace(key, SoundEntry{std::move(effect)}).first;
     }
-    std::shared_ptr<FwSoundInstance> instance = it->second->CreateInstance(is3D);
+    it->second.mark = mark_;
+    std::shared_ptr<FwSoundInstance> instance = it->second.object->CreateInstance(is3D);
     instance->SetVolume(volume);
     return instance;
 }

@@ -160,8 +160,8 @@ TEST_F(ResourceFactoryTest, TexturesAreDecodedOnceWithADevice) {
     FwDestroyHeadlessGLContext();
 }
 
-// After a scene switch the factory frees the models and textures that no
-// live scene asked for (requested only before the live scene's mark) and
+// After a scene switch the factory frees the models, textures and sound
+// effects that no live scene asked for (requested only before the live scene's mark) and
 // keeps what the live scene asked for again, pinned entries and anything
 // requested since: a freed entry is read from its file anew, a kept one is
 // the same object even though its file is gone.
@@ -173,6 +173,7 @@ TEST_F(ResourceFactoryTest, ReleaseUnusedFreesOnlyWhatNoLiveSceneAskedFor) {
     std::filesystem::copy_file("Data/Texture/TitleScene/Logo.png", "Data/Texture/Shared.png");
 
     factory_.BeginSceneBuild();  // the old scene
+    const std::shared_ptr<FwSoundInstance> chain = factory_.GetSound("HookGun/Chain.wav", 1.0f, false);
     FwModel* model = factory_.GetModel("Tri.gltf");
     FwTexture* oldOnly = factory_.GetTexture("TitleScene/Logo.png");
     FwTexture* shared = factory_.GetTexture("Shared.png");
@@ -184,9 +185,12 @@ TEST_F(ResourceFactoryTest, ReleaseUnusedFreesOnlyWhatNoLiveSceneAskedFor) {
     EXPECT_EQ(factory_.TextureCount(), 3u);
 
     for (const char* file : {"Model/Tri.gltf", "Texture/TitleScene/Logo.png", "Texture/Shared.png",
-                             "Texture/Pinned.png"})
+                             "Texture/Pinned.png", "Sound/HookGun/Chain.wav"})
         std::filesystem::remove(std::string("Data/") + file);
-    EXPECT_EQ(factory_.ReleaseUnused(newScene), 1u);  // the old scene's own texture
+    EXPECT_EQ(factory_.ReleaseUnused(newScene), 2u);  // the old scene's own texture and sound
+    EXPECT_EQ(factory_.SoundCount(), 0u);
+    chain->Play(false, false);  // the instance still holds its effect
+    EXPECT_TRUE(chain->IsPlaying());
     EXPECT_EQ(factory_.ModelCount(), 1u);
     EXPECT_EQ(factory_.TextureCount(), 2u);
     EXPECT_EQ(factory_.GetModel("Tri.gltf"), model);
@@ -197,10 +201,11 @@ TEST_F(ResourceFactoryTest, ReleaseUnusedFreesOnlyWhatNoLiveSceneAskedFor) {
     EXPECT_FALSE(pinned->IsEmpty());
     testing::internal::CaptureStderr();
     EXPECT_TRUE(factory_.GetTexture("TitleScene/Logo.png")->IsEmpty());  // freed: read again, and gone
+    ExpectSilent(factory_.GetSound("HookGun/Chain.wav", 1.0f, false));
     testing::internal::GetCapturedStderr();
 
     // A later scene that asks for none of them: only the pinned one stays.
-    EXPECT_EQ(factory_.ReleaseUnused(factory_.BeginSceneBuild()), 3u);
+    EXPECT_EQ(factory_.ReleaseUnused(factory_.BeginSceneBuild()), 4u);
     EXPECT_EQ(factory_.ModelCount(), 0u);
     EXPECT_EQ(factory_.TextureCount(), 1u);
     EXPECT_EQ(factory_.GetTexture("Pinned.png"), pinned);
