@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "framework/render/FwGLState.h"
+#include "framework/render/FwTextureReadback.h"
 #include "framework/resource/FwLoadFailure.h"
 
 namespace {
@@ -560,4 +561,16 @@ void FwTexture::Release() {
     bottomUp_ = false;
     opaque_ = false;
     generation_ = 0;
+}
+
+bool FwReadTextureLevel(const FwTexture& texture, int level, std::vector<uint8_t>& rgba, int& width, int& height) {
+    if (texture.IsEmpty() || texture.Format() != FwTextureFormat::RGBA8 || texture.BottomUp() || level < 0 ||
+        level >= MipLevels(texture.Width(), texture.Height()))
+        return false;
+    width = std::max(1, texture.Width() >> level);
+    height = std::max(1, texture.Height() >> level);
+    rgba.assign(size_t(width) * size_t(height) * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTextureImage(texture.Handle(), level, GL_RGBA, GL_UNSIGNED_BYTE, GLsizei(rgba.size()), rgba.data());
+    return true;
 }
