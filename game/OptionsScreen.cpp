@@ -152,6 +152,13 @@ void ApplyPlaySettings(const Settings& settings) {
 }
 
 OptionsScreen::OptionsScreen() {
+    clickSound_ = FwResourceFactory::GetInstance().GetSound("Cursor.wav", kSoundVolume, false);
+}
+
+// On the first Open: most scenes never open the screen, and its images
+// (a panel nearly the size of the screen among them) would lengthen every
+// scene's load and hold their memory all along.
+void OptionsScreen::LoadImages() {
     FwResourceFactory& resources = FwResourceFactory::GetInstance();
     panel_ = resources.GetTexture("Options/Panel.png");
     title_ = resources.GetTexture("Options/Title.png");
@@ -167,7 +174,6 @@ OptionsScreen::OptionsScreen() {
     on_ = resources.GetTexture("Options/On.png");
     off_ = resources.GetTexture("Options/Off.png");
     back_ = resources.GetTexture("Options/Back.png");
-    clickSound_ = resources.GetSound("Cursor.wav", kSoundVolume, false);
 }
 
 OptionsScreen::~OptionsScreen() = default;
@@ -180,6 +186,7 @@ bool OptionsScreen::TogglePressed() {
 }
 
 void OptionsScreen::Open(bool centreCursor) {
+    if (!panel_) LoadImages();
     open_ = true;
     leftHeld_ = true;  // the click that opened the screen is not a click on it
     hovered_ = kNoItem;

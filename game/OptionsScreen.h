@@ -109,6 +109,9 @@ public:
 private:
     enum class Notice { None, PressKey, Reserved, CannotBind, AlreadyUsed, SaveFailed };
 
+    // Open, the first time: the screen's images.
+    void LoadImages();
+
     void Click(const Vector2& cursor);
     void Drag(const Vector2& cursor);
     void Step(int item, int direction);

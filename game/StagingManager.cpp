@@ -14,16 +14,18 @@ JewelCutIn::JewelCutIn()
     : upperBandTransform_(MatrixTranslation(upperBandPosition_)),
       lowerBandTransform_(MatrixTranslation(lowerBandPosition_)),
       jewelLogoTransform_(MatrixTranslation(jewelLogoPosition_)),
-      getLogoTransform_(MatrixTranslation(getLogoPosition_)) {
-    auto& res = FwResourceFactory::GetInstance();
-    upperBandTexture_ = res.GetTexture("GameScene/Staging/CutIn/CutIn_Up.png");
-    lowerBandTexture_ = res.GetTexture("GameScene/Staging/CutIn/CutIn_Down.png");
-    jewelLogoTexture_ = res.GetTexture("GameScene/Staging/CutIn/JewelLogo.png");
-    getLogoTexture_ = res.GetTexture("GameScene/Staging/CutIn/GetLogo.png");
-}
+      getLogoTransform_(MatrixTranslation(getLogoPosition_)) {}
 
 void JewelCutIn::Update(bool start) {
     if (start && state_ == kWaiting) {
+        // Loaded now, not with the stage: most of the stage's life the
+        // cut-in waits, and its two screen-wide bands would lengthen the
+        // stage's load and hold their memory all along.
+        auto& res = FwResourceFactory::GetInstance();
+        upperBandTexture_ = res.GetTexture("GameScene/Staging/CutIn/CutIn_Up.png");
+        lowerBandTexture_ = res.GetTexture("GameScene/Staging/CutIn/CutIn_Down.png");
+        jewelLogoTexture_ = res.GetTexture("GameScene/Staging/CutIn/JewelLogo.png");
+        getLogoTexture_ = res.GetTexture("GameScene/Staging/CutIn/GetLogo.png");
         logoScale_ = 0.0f;
         jewelLogoPosition_.x = kJewelLogoStartX;
         getLogoPosition_.x = kGetLogoStartX;

@@ -47,7 +47,8 @@ public:
     static constexpr float kEaseDuration = 2.0f;
     static constexpr float kLogoExitX = 1000.0f;
 
-    // Staging manager constructor: loads the four textures; waits off screen.
+    // Staging manager constructor: waits off screen. The four textures are
+    // loaded when the cut-in starts.
     JewelCutIn();
 
     // Staging manager, once per frame: start is the jewel's taken flag; the

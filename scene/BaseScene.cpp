@@ -19,9 +19,11 @@ const Vector3 kUp{0.0f, 1.0f, 0.0f};
 
 BaseScene::BaseScene() {
     FwResourceFactory& resources = FwResourceFactory::GetInstance();
+    // First, so that every request of the derived scene's construction
+    // carries this scene's mark.
+    resourceMark_ = resources.BeginSceneBuild();
     bgm_ = resources.GetSound("BGM.wav", 0.05f, false);
     bgm_->MarkAsMusic();
-    fadeTexture_ = resources.GetTexture("FadeBlack.png");
 }
 
 // A scene discarded before it became current (a request replaced by a later
@@ -55,8 +57,11 @@ void BaseScene::FadeOut() {
 void BaseScene::DrawFade() {
     FwShaderManager& shaders = FwShaderManager::GetInstance();
     shaders.SetSpriteWorld(Matrix::Identity());
-    if (!fadeTexture_) return;
-    const FwRect src{0.0f, 0.0f, kScreenWidth, kScreenHeight};
-    const Vector4 color{1.0f, 1.0f, 1.0f, fadeAlpha_};
-    shaders.DrawTex(fadeTexture_, 0.0f, 0.0f, kScreenWidth, kScreenHeight, &src, &color, Vector2{0.5f, 0.5f});
+    // Opaque black at the fade's alpha: the device's white texel tinted
+    // black gives the very pixels a black image would, without decoding and
+    // keeping a screen-sized image for it.
+    const FwTexture* white = FwDirect3D::GetInstance().GetDefaultTexture().get();
+    if (!white) return;
+    const Vector4 color{0.0f, 0.0f, 0.0f, fadeAlpha_};
+    shaders.DrawTex(white, 0.0f, 0.0f, kScreenWidth, kScreenHeight, nullptr, &color, Vector2{0.5f, 0.5f});
 }

@@ -3,6 +3,7 @@
 // a 20-frame fade to black.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <nlohmann/json_fwd.hpp>
 
@@ -33,6 +34,10 @@ public:
     // Harness trace: the fade alpha drawn this frame.
     float FadeAlpha() const { return fadeAlpha_; }
     bool IsBlack() const { return black_; }
+    // SceneManager, after a switch: the resource factory's mark of this
+    // scene's build (FwResourceFactory::BeginSceneBuild). What the scene
+    // asked the factory for stays loaded while it lives.
+    uint64_t ResourceMark() const { return resourceMark_; }
 
 protected:
     // One fade step toward clear; only while black.
@@ -43,8 +48,10 @@ protected:
     void DrawFade();
 
     std::shared_ptr<FwSoundInstance> bgm_;  // "BGM.wav", volume 0.05, not started here
-    FwTexture* fadeTexture_ = nullptr;      // "FadeBlack.png"
     float fadeAlpha_ = 1.0f;
     float fadeStep_ = 0.05f;
     bool black_ = true;
+
+private:
+    uint64_t resourceMark_ = 0;
 };

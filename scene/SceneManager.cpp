@@ -4,6 +4,7 @@
 #include <string>
 
 #include "framework/FwTrace.h"
+#include "framework/resource/FwResourceFactory.h"
 #include "scene/BaseScene.h"
 
 namespace {
@@ -44,6 +45,10 @@ void SceneManager::Update() {
         // the new scene's first frame.
         current_.reset();
         current_ = std::move(requested_);
+        // Only the new scene is alive now: the models and textures that no
+        // scene since its build has asked for go (a scene built later is
+        // always the newer one, so the new scene's mark is the oldest live).
+        FwResourceFactory::GetInstance().ReleaseUnused(current_->ResourceMark());
         TraceSceneEntered(*current_);
     }
     if (current_) current_->Frame();

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "framework/render/FwGLState.h"
+#include "framework/render/FwTextureReadback.h"
 #include "framework/resource/FwLoadFailure.h"
 
 namespace {
@@ -260,6 +262,55 @@ bool CheckPngData(const uint8_t* bytes, size_t size, const PngHeader& header, st
     return true;
 }
 
+// One mipmap level from the one above it, texel for texel what the graphics
+// driver's own mipmap generation gives (Mesa's software rasteriser: each
+// texel of the smaller level samples the larger one bilinearly at its
+// centre, with weights and interpolation in 8-bit fixed point, rounded).
+// Built here instead because the driver compiles its generation shaders on
+// first use, which costs tens of milliseconds in the first scene's load.
+void DownsampleLevel(const uint8_t* src, int srcW, int srcH, uint8_t* dst, int dstW, int dstH) {
+    // Exact halving (the common case): every weight is one half.
+    auto half = [](int a, int b) { return a + ((b - a + 1) >> 1); };
+    if (srcW == 2 * dstW && srcH == 2 * dstH) {
+        for (int y = 0; y < dstH; ++y) {
+            const uint8_t* top = src + size_t(2 * y) * size_t(srcW) * 4;
+            const uint8_t* bottom = top + size_t(srcW) * 4;
+            uint8_t* out = dst + size_t(y) * size_t(dstW) * 4;
+            for (int x = 0; x < dstW * 4; x += 4) {
+                const int left = 2 * x;
+                for (int c = 0; c < 4; ++c) {
+                    const int upper = half(top[left + c], top[left + 4 + c]);
+                    const int lower = half(bottom[left + c], bottom[left + 4 + c]);
+                    out[x + c] = uint8_t(half(upper, lower));
+                }
+            }
+        }
+        return;
+    }
+    // Odd sizes: the sample position in 1/256 texel, as the driver computes it.
+    auto position = [](int i, int dstSize, int srcSize) {
+        const float centre = (float(i) + 0.5f) / float(dstSize);
+        return int(std::lround(centre * float(srcSize) * 256.0f)) - 128;
+    };
+    auto lerp = [](int a, int b, int w) { return a + (((b - a) * w + 128) >> 8); };
+    for (int y = 0; y < dstH; ++y) {
+        const int v = position(y, dstH, srcH);
+        const int wy = v & 255;
+        const int y0 = std::clamp(v >> 8, 0, srcH - 1), y1 = std::clamp((v >> 8) + 1, 0, srcH - 1);
+        for (int x = 0; x < dstW; ++x) {
+            const int u = position(x, dstW, srcW);
+            const int wx = u & 255;
+            const int x0 = std::clamp(u >> 8, 0, srcW - 1), x1 = std::clamp((u >> 8) + 1, 0, srcW - 1);
+            auto texel = [&](int tx, int ty, int c) { return int(src[(size_t(ty) * size_t(srcW) + size_t(tx)) * 4 + size_t(c)]); };
+            for (int c = 0; c < 4; ++c) {
+                const int upper = lerp(texel(x0, y0, c), texel(x1, y0, c), wx);
+                const int lower = lerp(texel(x0, y1, c), texel(x1, y1, c), wx);
+                dst[(size_t(y) * size_t(dstW) + size_t(x)) * 4 + size_t(c)] = uint8_t(lerp(upper, lower, wy));
+            }
+        }
+    }
+}
+
 bool AllOpaque(const uint8_t* rgba, size_t texels) {
     for (size_t i = 0; i < texels; ++i)
         if (rgba[i * 4 + 3] != 255) return false;
@@ -433,7 +484,26 @@ bool FwTexture::CreateFromPixels(int width, int height, const uint8_t* rgba) {
     // First row of the data = row 0 = v 0: the image's top row sits at v = 0
     // as the game's texture coordinates expect.
     glTextureSubImage2D(tex, 0, 0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    glGenerateTextureMipmap(tex);
+    // The smaller levels, each from the one above, in two buffers used in turn.
+    const int levels = MipLevels(width, height);
+    if (levels > 1) {
+        auto levelBytes = [width, height](int level) {
+            return size_t(std::max(1, width >> level)) * size_t(std::max(1, height >> level)) * 4;
+        };
+        // Odd levels go to the first buffer, even ones to the second.
+        std::vector<uint8_t> buffers[2] = {std::vector<uint8_t>(levelBytes(1)), std::vector<uint8_t>(levelBytes(2))};
+        const uint8_t* above = rgba;
+        int aboveW = width, aboveH = height;
+        for (int level = 1; level < levels; ++level) {
+            const int w = std::max(1, aboveW / 2), h = std::max(1, aboveH / 2);
+            uint8_t* pixels = buffers[(level - 1) % 2].data();
+            DownsampleLevel(above, aboveW, aboveH, pixels, w, h);
+            glTextureSubImage2D(tex, level, 0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+            above = pixels;
+            aboveW = w;
+            aboveH = h;
+        }
+    }
 
     handle_ = tex;
     width_ = width;
@@ -491,4 +561,16 @@ void FwTexture::Release() {
     bottomUp_ = false;
     opaque_ = false;
     generation_ = 0;
+}
+
+bool FwReadTextureLevel(const FwTexture& texture, int level, std::vector<uint8_t>& rgba, int& width, int& height) {
+    if (texture.IsEmpty() || texture.Format() != FwTextureFormat::RGBA8 || texture.BottomUp() || level < 0 ||
+        level >= MipLevels(texture.Width(), texture.Height()))
+        return false;
+    width = std::max(1, texture.Width() >> level);
+    height = std::max(1, texture.Height() >> level);
+    rgba.assign(size_t(width) * size_t(height) * 4, 0);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTextureImage(texture.Handle(), level, GL_RGBA, GL_UNSIGNED_BYTE, GLsizei(rgba.size()), rgba.data());
+    return true;
 }

@@ -65,7 +65,7 @@ struct Kind {
 const Kind kKinds[] = {
     {"StageMesh", "Model/GameScene/Stage/Stage_1.gltf", true, nullptr},
     {"GimmickModel", "Model/GameScene/Gimmick/Box/newBox.gltf", false, nullptr},
-    {"Texture", "Texture/FadeBlack.png", false, nullptr},
+    {"Texture", "Texture/GameScene/StageNo/Stage.png", false, nullptr},
     {"Sound", "Sound/Player/FootStep.wav", false, "Player/FootStep.wav"},
     {"Music", "Sound/GameBGM.wav", false, "GameBGM.wav"},
     {"CoordinateFile", "CoordinateFile/Stage_1.txt", true, nullptr, 40},

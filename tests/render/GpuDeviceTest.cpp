@@ -1,10 +1,15 @@
 // The device on a real (headless) GL context: block layouts as GL sees them,
 // state objects, buffers, immediate drawing, winding, depth and clears.
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 #include "GpuFixture.h"
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwShaderManager.h"
+#include "framework/render/FwTexture.h"
+#include "framework/render/FwTextureReadback.h"
 
 namespace {
 
@@ -250,4 +255,48 @@ TEST_F(DeviceInit, FailuresReportTheStartUpTextsAndLeaveNothingBehind) {
 
     FwBuffer buffer;
     EXPECT_FALSE(buffer.Create(FwBind::Vertex, 16, FwUsage::Default, nullptr)) << "no device, no GL";
+}
+
+// Images get every mipmap level, each the level above filtered down as the
+// driver's own generation filters it (bilinear at the texel's centre): within
+// 1 in 255 of that filter computed exactly, for halving steps and for odd
+// sizes alike.
+TEST_F(Device, MipmapLevelsFilterTheLevelAboveDown) {
+    for (const auto [width, height] : {std::pair{64, 16}, std::pair{5, 3}}) {
+        std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
+        uint32_t seed = 12345;
+        for (uint8_t& p : pixels) p = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
+        FwTexture texture;
+        ASSERT_TRUE(texture.CreateFromPixels(width, height, pixels.data()));
+        std::vector<uint8_t> above, level;
+        int aw = 0, ah = 0, w = 0, h = 0, levels = 1;
+        ASSERT_TRUE(FwReadTextureLevel(texture, 0, above, aw, ah));
+        EXPECT_EQ(above, pixels);
+        for (; FwReadTextureLevel(texture, levels, level, w, h); ++levels) {
+            int worst = 0;
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    for (int c = 0; c < 4; ++c) {
+                        const float u = (float(x) + 0.5f) * float(aw) / float(w) - 0.5f;
+                        const float v = (float(y) + 0.5f) * float(ah) / float(h) - 0.5f;
+                        const int x0 = int(std::floor(u)), y0 = int(std::floor(v));
+                        const float fx = u - float(x0), fy = v - float(y0);
+                        auto at = [&](int tx, int ty) {
+                            tx = std::clamp(tx, 0, aw - 1);
+                            ty = std::clamp(ty, 0, ah - 1);
+                            return float(above[(size_t(ty) * size_t(aw) + size_t(tx)) * 4 + size_t(c)]);
+                        };
+                        const float exact = (1 - fy) * ((1 - fx) * at(x0, y0) + fx * at(x0 + 1, y0)) +
+                                            fy * ((1 - fx) * at(x0, y0 + 1) + fx * at(x0 + 1, y0 + 1));
+                        const int got = level[(size_t(y) * size_t(w) + size_t(x)) * 4 + size_t(c)];
+                        worst = std::max(worst, std::abs(got - int(std::lround(exact))));
+                    }
+            EXPECT_LE(worst, 1) << width << "x" << height << " level " << levels;
+            above = level;
+            aw = w;
+            ah = h;
+        }
+        EXPECT_EQ(levels, width == 64 ? 7 : 3) << width << "x" << height;
+        EXPECT_EQ(aw * ah, 1);
+    }
 }

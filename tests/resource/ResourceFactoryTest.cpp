@@ -160,6 +160,60 @@ TEST_F(ResourceFactoryTest, TexturesAreDecodedOnceWithADevice) {
     FwDestroyHeadlessGLContext();
 }
 
+// After a scene switch the factory frees the models, textures and sound
+// effects that no live scene asked for (requested only before the live scene's mark) and
+// keeps what the live scene asked for again, pinned entries and anything
+// requested since: a freed entry is read from its file anew, a kept one is
+// the same object even though its file is gone.
+TEST_F(ResourceFactoryTest, ReleaseUnusedFreesOnlyWhatNoLiveSceneAskedFor) {
+    std::string error;
+    if (!FwCreateHeadlessGLContext(64, 64, error)) GTEST_SKIP() << "no GL context: " << error;
+    ASSERT_TRUE(FwDirect3D::GetInstance().Init(64, 64, false, error)) << error;
+    std::filesystem::copy_file("Data/Texture/TitleScene/Logo.png", "Data/Texture/Pinned.png");
+    std::filesystem::copy_file("Data/Texture/TitleScene/Logo.png", "Data/Texture/Shared.png");
+
+    factory_.BeginSceneBuild();  // the old scene
+    const std::shared_ptr<FwSoundInstance> chain = factory_.GetSound("HookGun/Chain.wav", 1.0f, false);
+    FwModel* model = factory_.GetModel("Tri.gltf");
+    FwTexture* oldOnly = factory_.GetTexture("TitleScene/Logo.png");
+    FwTexture* shared = factory_.GetTexture("Shared.png");
+    FwTexture* pinned = factory_.PinTexture("Pinned.png");
+    ASSERT_FALSE(oldOnly->IsEmpty());
+    const uint64_t newScene = factory_.BeginSceneBuild();
+    EXPECT_EQ(factory_.GetModel("Tri.gltf"), model);
+    EXPECT_EQ(factory_.GetTexture("Shared.png"), shared);
+    EXPECT_EQ(factory_.TextureCount(), 3u);
+
+    for (const char* file : {"Model/Tri.gltf", "Texture/TitleScene/Logo.png", "Texture/Shared.png",
+                             "Texture/Pinned.png", "Sound/HookGun/Chain.wav"})
+        std::filesystem::remove(std::string("Data/") + file);
+    EXPECT_EQ(factory_.ReleaseUnused(newScene), 2u);  // the old scene's own texture and sound
+    EXPECT_EQ(factory_.SoundCount(), 0u);
+    chain->Play(false, false);  // the instance still holds its effect
+    EXPECT_TRUE(chain->IsPlaying());
+    EXPECT_EQ(factory_.ModelCount(), 1u);
+    EXPECT_EQ(factory_.TextureCount(), 2u);
+    EXPECT_EQ(factory_.GetModel("Tri.gltf"), model);
+    EXPECT_EQ(model->Nodes().size(), 1u);
+    EXPECT_EQ(factory_.GetTexture("Shared.png"), shared);
+    EXPECT_FALSE(shared->IsEmpty());
+    EXPECT_EQ(factory_.GetTexture("Pinned.png"), pinned);
+    EXPECT_FALSE(pinned->IsEmpty());
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(factory_.GetTexture("TitleScene/Logo.png")->IsEmpty());  // freed: read again, and gone
+    ExpectSilent(factory_.GetSound("HookGun/Chain.wav", 1.0f, false));
+    testing::internal::GetCapturedStderr();
+
+    // A later scene that asks for none of them: only the pinned one stays.
+    EXPECT_EQ(factory_.ReleaseUnused(factory_.BeginSceneBuild()), 4u);
+    EXPECT_EQ(factory_.ModelCount(), 0u);
+    EXPECT_EQ(factory_.TextureCount(), 1u);
+    EXPECT_EQ(factory_.GetTexture("Pinned.png"), pinned);
+    factory_.ClearForTests();
+    FwDirect3D::GetInstance().Release();
+    FwDestroyHeadlessGLContext();
+}
+
 // A file that does not load is reported once, on standard error, naming the
 // file and the reason, however often it is asked for; the empty or silent
 // stand-in follows. Nothing goes to standard output.

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "scene/SceneManager.h"
+#include "framework/resource/FwResourceFactory.h"
 #include "app/TitleScene.h"
 #include "game/GameScene.h"
 #include "tests/scenes/ProbeScene.h"
@@ -108,4 +109,35 @@ TEST_F(SceneManagerTest, TracesTheSceneThatBecomesCurrent) {
     events = RunFrame();
     EXPECT_EQ(std::count_if(events.begin(), events.end(), [](const std::string& e) { return e.rfind("scene:", 0) == 0; }),
               0);
+}
+
+// Switching scenes frees what only the old scene asked the resource factory
+// for, once the old scene is gone, and never what the new scene asked for,
+// whether at its construction or while the old scene still ran its frame.
+TEST_F(SceneManagerTest, SwitchFreesOnlyWhatTheOldSceneAloneUsed) {
+    Log& log = log_;
+    SceneManager& manager = SceneManager::GetInstance();
+    FwResourceFactory& resources = FwResourceFactory::GetInstance();
+    resources.ClearForTests();
+    auto* a = new ProbeScene("A", log);
+    resources.GetTexture("OnlyA.png");  // A's own requests, made while it is being set up
+    FwTexture* shared = resources.GetTexture("Shared.png");
+    manager.ChangeScene(std::unique_ptr<BaseScene>(a));
+    RunFrame();
+    ASSERT_EQ(resources.TextureCount(), 2u);
+
+    FwTexture* onlyB = nullptr;
+    a->onUpdate = [&] {
+        manager.ChangeScene(std::unique_ptr<BaseScene>(new ProbeScene("B", log)));
+        onlyB = resources.GetTexture("OnlyB.png");
+        EXPECT_EQ(resources.GetTexture("Shared.png"), shared);
+    };
+    RunFrame();  // B is built; A still finishes its frame, nothing is freed yet
+    EXPECT_EQ(resources.TextureCount(), 3u);
+    a->onUpdate = nullptr;
+    RunFrame();  // A is gone
+    EXPECT_EQ(resources.TextureCount(), 2u);
+    EXPECT_EQ(resources.GetTexture("Shared.png"), shared);
+    EXPECT_EQ(resources.GetTexture("OnlyB.png"), onlyB);
+    resources.ClearForTests();
 }
