@@ -262,7 +262,7 @@ TEST_F(DeviceInit, FailuresReportTheStartUpTextsAndLeaveNothingBehind) {
 // 1 in 255 of that filter computed exactly, for halving steps and for odd
 // sizes alike.
 TEST_F(Device, MipmapLevelsFilterTheLevelAboveDown) {
-    for (const auto [width, height] : {std::pair{64, 16}, std::pair{5, 3}}) {
+    for (const auto& [width, height] : {std::pair{64, 16}, std::pair{5, 3}}) {
         std::vector<uint8_t> pixels(size_t(width) * size_t(height) * 4);
         uint32_t seed = 12345;
         for (uint8_t& p : pixels) p = uint8_t((seed = seed * 1103515245u + 12345u) >> 24);
