@@ -7,9 +7,6 @@
 //     context, OpenAL Soft audio device).
 //   - FwHeadlessPlatform: the harness (EGL surfaceless Mesa context, scripted
 //     input, virtual clock, virtual audio device). It is our null platform.
-//   - FwWebPlatform: the web build (the page's canvas with WebGL 2, browser
-//     events, OpenAL over Web Audio). The web build's scripted runs use
-//     FwHeadlessPlatform, its context being the canvas's (FwWebContext.cpp).
 //
 // Input is polled by virtual-key codes (FwKey.h): "is the key down now?",
 // no events.

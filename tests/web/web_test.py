@@ -131,7 +131,7 @@ def main():
                 failures.append(f"title picture is {width}x{height}")
             if spread < 20:
                 failures.append(f"title picture is nearly flat (spread {spread:.1f}): a blank canvas")
-            if difference > 6:
+            if difference > 3:
                 failures.append(f"title picture differs from the native one by {difference:.2f} grey levels on average")
 
         # 2. The full game, scripted.
