@@ -78,6 +78,19 @@ bool Application::Init(int width, int height) {
 }
 
 bool Application::Run() {
+    if (!Start()) return false;
+    FwPlatform& platform = FwGetPlatform();
+    uint32_t frameStart = platform.TimeMs();
+    while (StepFrame()) {
+        uint32_t sleep = PacingSleepMs(frameStart, platform.TimeMs(), targetFps_);
+        if (sleep > 0) platform.SleepMs(sleep);
+        frameStart = platform.TimeMs();
+    }
+    Stop();
+    return true;
+}
+
+bool Application::Start() {
     if (!Init(kFwFrameWidth, kFwFrameHeight)) {
         Shutdown();
         return false;
@@ -85,26 +98,26 @@ bool Application::Run() {
     InstallSceneFactory();
     SceneManager::GetInstance().ChangeScene(firstScene_ ? firstScene_() : MakeScene(SceneRequest::Title()));
     if (recorder_) recorder_->Start();
+    frame_ = 0;
+    return true;
+}
 
+bool Application::StepFrame() {
     FwPlatform& platform = FwGetPlatform();
-    uint32_t frameStart = platform.TimeMs();
-    for (uint64_t frame = 1;; ++frame) {
-        platform.ProcessMessages();
-        // The input exactly as the scene is about to see it.
-        if (recorder_) recorder_->RecordFrame();
-        // Escape or the close box: this frame does no audio, scene or present work.
-        if (!platform.IsWindowAlive()) break;
-        RunFrame();
-        if (recorder_) recorder_->EndFrame();
-        if (observer_ && !observer_(frame)) break;
+    ++frame_;
+    platform.ProcessMessages();
+    // The input exactly as the scene is about to see it.
+    if (recorder_) recorder_->RecordFrame();
+    // Escape or the close box: this frame does no audio, scene or present work.
+    if (!platform.IsWindowAlive()) return false;
+    RunFrame();
+    if (recorder_) recorder_->EndFrame();
+    return !(observer_ && !observer_(frame_));
+}
 
-        uint32_t sleep = PacingSleepMs(frameStart, platform.TimeMs(), targetFps_);
-        if (sleep > 0) platform.SleepMs(sleep);
-        frameStart = platform.TimeMs();
-    }
+void Application::Stop() {
     if (recorder_) recorder_->Finish();
     Shutdown();
-    return true;
 }
 
 void Application::RunFrame() {

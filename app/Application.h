@@ -33,6 +33,14 @@ public:
     // observer stops it), shutdown. Returns false when start-up failed; the
     // failure has then been reported in a message box.
     bool Run();
+    // Run in pieces, for a host that owns the loop (the browser calls the web
+    // build once per animation frame): Start is Run's start-up (false when it
+    // failed, already reported and shut down); StepFrame runs one frame
+    // unpaced and is false once the loop would end (that frame's work done);
+    // Stop is Run's shutdown.
+    bool Start();
+    bool StepFrame();
+    void Stop();
     // Run, once: window, graphics device, shaders, audio. The first failing
     // step is reported in a message box and ends start-up with false.
     bool Init(int width, int height);
@@ -71,6 +79,7 @@ private:
     void Shutdown();
 
     int targetFps_ = 60;
+    uint64_t frame_ = 0;  // frames started since Start
     FirstSceneMaker firstScene_;
     FrameObserver observer_;
     FwInputRecorder* recorder_ = nullptr;

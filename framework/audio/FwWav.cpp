@@ -1,6 +1,10 @@
 // WAV decoding through SDL's loader (no SDL_Init needed: it only reads a
-// stream and converts samples), converted to interleaved 16-bit PCM.
+// stream and converts samples), converted to interleaved 16-bit PCM. The web
+// build has no SDL: there a reader of its own takes the PCM files the game
+// ships (8 and 16-bit, mono and stereo; FwWavWeb below).
+#ifndef __EMSCRIPTEN__
 #include <SDL.h>
+#endif
 
 #include <cstring>
 #include <filesystem>
@@ -14,6 +18,7 @@
 
 namespace {
 
+#ifndef __EMSCRIPTEN__
 struct SdlWavDeleter {
     void operator()(Uint8* p) const { SDL_FreeWAV(p); }
 };
@@ -40,6 +45,8 @@ bool ConvertToS16(const SDL_AudioSpec& wav, const Uint8* data, Uint32 length, Fw
     if (!out.samples.empty()) std::memcpy(out.samples.data(), work.data(), out.samples.size() * sizeof(int16_t));
     return true;
 }
+
+#endif
 
 uint32_t ReadU32LE(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
@@ -79,6 +86,77 @@ bool ChunksFitTheFile(const uint8_t* bytes, size_t size, std::string& error) {
 
 }  // namespace
 
+#ifdef __EMSCRIPTEN__
+namespace {
+uint16_t ReadU16LE(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+}  // namespace
+
+// RIFF/WAVE with a PCM format chunk (8-bit unsigned or 16-bit signed, mono or
+// stereo); anything else is refused with a reason.
+bool FwDecodeWav(const uint8_t* bytes, size_t size, FwPcmData& out, std::string& error) {
+    if (size > FwWavLimits::kMaxFileBytes) {
+        error = "the file is larger than " + std::to_string(FwWavLimits::kMaxFileBytes) + " bytes";
+        return false;
+    }
+    if (!ChunksFitTheFile(bytes, size, error)) return false;
+    if (size < 12 || std::memcmp(bytes, "RIFF", 4) != 0 || std::memcmp(bytes + 8, "WAVE", 4) != 0) {
+        error = "not a readable WAV file (no RIFF/WAVE header)";
+        return false;
+    }
+    int channels = 0, bits = 0;
+    uint32_t rate = 0;
+    const uint8_t* data = nullptr;
+    size_t dataBytes = 0;
+    for (size_t offset = 12; size - offset >= 8;) {
+        const uint32_t length = ReadU32LE(bytes + offset + 4);
+        if (length > size - offset - 8) break;
+        const uint8_t* body = bytes + offset + 8;
+        if (std::memcmp(bytes + offset, "fmt ", 4) == 0 && length >= 16) {
+            if (ReadU16LE(body) != 1) {
+                error = "not a readable WAV file (only PCM is read)";
+                return false;
+            }
+            channels = ReadU16LE(body + 2);
+            rate = ReadU32LE(body + 4);
+            bits = ReadU16LE(body + 14);
+        } else if (std::memcmp(bytes + offset, "data", 4) == 0) {
+            data = body;
+            dataBytes = length;
+        }
+        offset += size_t(length) + (length & 1u) + 8;
+        if (offset > size) break;
+    }
+    if (channels == 0 || !data) {
+        error = "not a readable WAV file (no format or data chunk)";
+        return false;
+    }
+    if (channels != 1 && channels != 2) {
+        error = std::to_string(channels) + " channels (mono or stereo expected)";
+        return false;
+    }
+    if (rate == 0 || rate > 384000) {
+        error = "invalid sample rate";
+        return false;
+    }
+    if (bits != 8 && bits != 16) {
+        error = "cannot convert the sample format: " + std::to_string(bits) + "-bit samples";
+        return false;
+    }
+    FwPcmData pcm;
+    pcm.channels = channels;
+    pcm.sampleRate = static_cast<int>(rate);
+    const size_t frameBytes = size_t(bits / 8) * channels;
+    pcm.samples.resize((dataBytes / frameBytes) * channels);
+    for (size_t i = 0; i < pcm.samples.size(); ++i)
+        pcm.samples[i] = bits == 8 ? int16_t((int(data[i]) - 128) << 8) : int16_t(ReadU16LE(data + 2 * i));
+    if (pcm.FrameCount() == 0) {
+        error = "the WAV file holds no samples";
+        return false;
+    }
+    out = std::move(pcm);
+    return true;
+}
+#else
 bool FwDecodeWav(const uint8_t* bytes, size_t size, FwPcmData& out, std::string& error) {
     // A data chunk shorter than it claims is an error, not a shorter sound.
     SDL_SetHint(SDL_HINT_WAVE_TRUNCATION, "strict");
@@ -118,6 +196,8 @@ bool FwDecodeWav(const uint8_t* bytes, size_t size, FwPcmData& out, std::string&
     out = std::move(pcm);
     return true;
 }
+
+#endif
 
 bool FwLoadWav(const std::string& path, FwPcmData& out, std::string& error) {
     // Only a regular file of bounded size is read: a device or pipe in its

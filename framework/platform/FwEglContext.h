@@ -1,5 +1,7 @@
 // Headless OpenGL 4.5 core context over EGL, for the harness platform and the
 // GPU tests. No window: drawing goes to FwDirect3D's own back-buffer FBO.
+// The web build implements these functions with the page canvas's WebGL 2
+// context instead (FwWebContext.cpp), so the headless platform runs there too.
 #pragma once
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "framework/render/FwBuffer.h"
 
-#include <epoxy/gl.h>
+#include "framework/render/FwGLApi.h"
 
 #include <vector>
 
@@ -37,6 +37,9 @@ bool FwBuffer::Create(uint32_t bindFlags, uint32_t byteSize, uint32_t usage, con
     GLuint handle = 0;
     glCreateBuffers(1, &handle);
     if (handle == 0) return false;
+#ifdef __EMSCRIPTEN__
+    if (bindFlags & FwBind::Index) FwGLES::MarkIndexBuffer(handle);
+#endif
     // GL has no creation-time zeroing; a null initial data leaves the store
     // undefined, so zeros are written explicitly.
     std::vector<uint8_t> zeros;

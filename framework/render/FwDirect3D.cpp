@@ -1,6 +1,6 @@
 #include "framework/render/FwDirect3D.h"
 
-#include <epoxy/gl.h>
+#include "framework/render/FwGLApi.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -49,11 +49,13 @@ GLenum ToGL(FwTopology topology) {
     }
 }
 
+#ifndef __EMSCRIPTEN__
 void GLAPIENTRY DebugMessage(GLenum, GLenum type, GLuint, GLenum severity, GLsizei, const GLchar* message,
                              const void*) {
     if (type != GL_DEBUG_TYPE_ERROR && severity != GL_DEBUG_SEVERITY_HIGH) return;
     std::fprintf(stderr, "GL%s: %s\n", type == GL_DEBUG_TYPE_ERROR ? " error" : "", message);
 }
+#endif
 
 void Attribute(GLuint vao, GLuint location, GLint size, GLenum type, GLboolean normalized, GLuint offset) {
     glEnableVertexArrayAttrib(vao, location);
@@ -117,9 +119,11 @@ void ApplyRasterizer(const FwRasterizerState& s) {
         glEnable(GL_CULL_FACE);
         glCullFace(s.cull == FwCullMode::Front ? GL_FRONT : GL_BACK);
     }
+#ifndef __EMSCRIPTEN__  // WebGL 2 draws filled and clips depth, always (the game asks for nothing else)
     glPolygonMode(GL_FRONT_AND_BACK, s.fill == FwFillMode::Wireframe ? GL_LINE : GL_FILL);
     // Switching depth clipping off keeps geometry beyond the planes, clamped.
     if (s.depthClip) glDisable(GL_DEPTH_CLAMP); else glEnable(GL_DEPTH_CLAMP);
+#endif
     if (s.scissor) glEnable(GL_SCISSOR_TEST); else glDisable(GL_SCISSOR_TEST);
 }
 
@@ -300,6 +304,14 @@ bool FwDirect3D::Init(int width, int height, bool debugDevice, std::string& erro
         Release();
         return false;
     };
+#ifdef __EMSCRIPTEN__
+    // WebGL 2 has neither glClipControl nor anisotropy by default: the shaders
+    // map the 0..1 clip depth onto ES's -1..1 themselves (FwShaderDialect).
+    if (!FwGLES::ContextCurrent()) return fail("Direct3D11デバイス作成失敗");
+    if (width <= 0 || height <= 0) return fail("スワップチェイン作成失敗");
+    FwGL::BeginGeneration();
+    (void)debugDevice;
+#else
     // No current context reads as version 0.
     if (epoxy_gl_version() < 45) return fail("Direct3D11デバイス作成失敗");
     if (width <= 0 || height <= 0) return fail("スワップチェイン作成失敗");
@@ -318,6 +330,7 @@ bool FwDirect3D::Init(int width, int height, bool debugDevice, std::string& erro
                       epoxy_has_gl_extension("GL_ARB_texture_filter_anisotropic")))
         glGetFloatv(GL_MAX_TEXTURE_MAX_ANISOTROPY, &d.maxAnisotropy);
 
+#endif
     d.width = width;
     d.height = height;
     d.backBuffer = std::make_shared<FwTexture>();

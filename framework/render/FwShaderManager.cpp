@@ -1,6 +1,6 @@
 #include "framework/render/FwShaderManager.h"
 
-#include <epoxy/gl.h>
+#include "framework/render/FwGLApi.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +11,7 @@
 #include "framework/render/FwDirect3D.h"
 #include "framework/render/FwGLState.h"
 #include "framework/render/FwShaderBlocks.h"
+#include "framework/render/FwShaderDialect.h"
 #include "framework/render/FwShaders.h"
 #include "framework/render/FwTexture.h"
 
@@ -68,7 +69,22 @@ void ReportShaderFailure(const std::string& text, std::string* failures) {
         std::fprintf(stderr, "%s", text.c_str());
 }
 
-GLuint CompileStage(GLenum stage, const std::string& text, const char* name, std::string* failures) {
+GLuint CompileStage(GLenum stage, const std::string& desktopText, const char* name, std::string* failures,
+                    std::vector<FwShaderBinding>* bindings) {
+#ifdef __EMSCRIPTEN__
+    // WebGL 2 compiles the ES form of the same source.
+    FwEsShader es;
+    std::string reason;
+    if (!FwToEsShader(desktopText, stage == GL_VERTEX_SHADER, es, reason)) {
+        ReportShaderFailure(std::string("shader ") + name + ": " + reason + "\n", failures);
+        return 0;
+    }
+    const std::string& text = es.source;
+    bindings->insert(bindings->end(), es.bindings.begin(), es.bindings.end());
+#else
+    const std::string& text = desktopText;
+    (void)bindings;
+#endif
     GLuint shader = glCreateShader(stage);
     const char* source = text.c_str();
     glShaderSource(shader, 1, &source, nullptr);
@@ -85,14 +101,34 @@ GLuint CompileStage(GLenum stage, const std::string& text, const char* name, std
     return 0;
 }
 
+// The block bindings and sampler units the desktop source names in its layout
+// qualifiers, set on the linked program (the ES form only; empty otherwise).
+void ApplyBindings(GLuint program, const std::vector<FwShaderBinding>& bindings) {
+    if (bindings.empty()) return;
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    glUseProgram(program);
+    for (const FwShaderBinding& b : bindings) {
+        if (b.sampler) {
+            const GLint location = glGetUniformLocation(program, b.name.c_str());
+            if (location >= 0) glUniform1i(location, b.binding);
+        } else {
+            const GLuint index = glGetUniformBlockIndex(program, b.name.c_str());
+            if (index != GL_INVALID_INDEX) glUniformBlockBinding(program, index, static_cast<GLuint>(b.binding));
+        }
+    }
+    glUseProgram(static_cast<GLuint>(current));
+}
+
 // Tests: the program whose fragment shader is broken on purpose at Init.
 std::string g_brokenProgram;
 
 GLuint LinkProgram(const std::string& vertex, const std::string& fragment, const char* name,
                    std::string* failures = nullptr) {
-    GLuint vs = CompileStage(GL_VERTEX_SHADER, vertex, name, failures);
+    std::vector<FwShaderBinding> bindings;  // what the ES form leaves to be set after linking
+    GLuint vs = CompileStage(GL_VERTEX_SHADER, vertex, name, failures, &bindings);
     GLuint fs = CompileStage(GL_FRAGMENT_SHADER, g_brokenProgram == name ? fragment + "\nnot glsl;\n" : fragment, name,
-                             failures);
+                             failures, &bindings);
     GLuint program = 0;
     if (vs && fs) {
         program = glCreateProgram();
@@ -109,6 +145,7 @@ GLuint LinkProgram(const std::string& vertex, const std::string& fragment, const
             program = 0;
         }
     }
+    if (program) ApplyBindings(program, bindings);
     if (vs) glDeleteShader(vs);
     if (fs) glDeleteShader(fs);
     return program;

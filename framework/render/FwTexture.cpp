@@ -2,7 +2,7 @@
 
 #include "framework/resource/FwContentFile.h"
 
-#include <epoxy/gl.h>
+#include "framework/render/FwGLApi.h"
 #include <stb_image.h>
 
 #include <algorithm>
@@ -248,7 +248,7 @@ bool CheckPngData(const uint8_t* bytes, size_t size, const PngHeader& header, st
     // One byte more than needed: a stream that fills it holds too much. Not
     // zeroed first: memory is only touched as far as the data inflates.
     const int room = int(expected) + 1;
-    const auto inflated = std::make_unique_for_overwrite<char[]>(size_t(room));
+    const std::unique_ptr<char[]> inflated(new char[size_t(room)]);
     const auto in = reinterpret_cast<const char*>(compressed.data());
     const int out = noZlibHeader
                         ? stbi_zlib_decode_noheader_buffer(inflated.get(), room, in, int(compressed.size()))
