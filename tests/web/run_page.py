@@ -57,7 +57,7 @@ def run_page(folder, page, timeout_s=600, extra_flags=()):
     threading.Thread(target=server.serve_forever, daemon=True).start()
     chromium = find_chromium()
     if not chromium:
-        raise RuntimeError("no chromium on PATH (scripts/install-deps.sh installs it)")
+        raise RuntimeError("no chromium on PATH (scripts/install-web-deps.sh --browser installs it)")
     separator = "&" if "?" in page else "?"
     url = f"http://127.0.0.1:{port}/{page}{separator}report=1"
     profile = tempfile.mkdtemp(prefix="gv-chromium-")
